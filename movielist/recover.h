@@ -1,0 +1,12 @@
+// The rebuild of the host's recordings list from the recording directory.
+#pragma once
+
+// The receiver's fixed paths.
+inline constexpr const char* kMovieDirectory = "/hdd/movie";
+inline constexpr const char* kRecordingsList = "/hdd/movie/recordings.epl";
+
+// Empties DirMovieFile, fills it with every ".ts" recording in the movie directory, sorts it
+// by `sortType` (1 to 6; any other value keeps listing order), replaces the recordings list
+// and asks the host to reload it. Returns 1 when the list was written and the reload
+// requested; 0 otherwise, and then the old list is untouched and no reload requested.
+int recoverMovies(int sortType);
