@@ -13,7 +13,7 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <string>
+#include <memory>
 
 namespace host {
 
@@ -40,6 +40,7 @@ class AtomicFile {
   std::filesystem::path target_;
   std::filesystem::path temporary_;
   std::FILE* stream_ = nullptr;
+  std::unique_ptr<char[]> buffer_;  // one large buffer, so a list is written in few calls
 };
 
 }  // namespace host

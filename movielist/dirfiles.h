@@ -8,9 +8,9 @@
 #include "host/estring.h"
 
 struct DIRFILES {
-  eString FullPath;      // "/hdd/movie/" followed by the directory entry name
-  eString FileName;      // the directory entry name, extension included
-  eString Description;   // the display name
+  eString FullPath;           // "/hdd/movie/" followed by the directory entry name
+  eString FileName;           // the directory entry name, extension included
+  eString Description;        // the display name
   std::int64_t FileDate = 0;  // modification time of the entry itself (not a link's target)
 };
 

@@ -1,0 +1,3 @@
+#include "movielist/dirfiles.h"
+
+std::vector<DIRFILES> DirMovieFile;

@@ -1,0 +1,75 @@
+#include "movielist/display_name.h"
+
+#include <algorithm>
+#include <array>
+
+#include "host/econfig.h"
+#include "host/eitevent.h"
+#include "host/receiver_fs.h"
+#include "host/serviceref.h"
+
+namespace {
+
+bool eventInformationWanted() {
+  int enabled = 1;
+  eConfig::instance()->getKey(kEitInfoKey, enabled);
+  return enabled != 0;
+}
+
+// The key the event parser is given: the service's transport stream and network, which are
+// both zero for a recording's reference.
+int serviceKey(std::string_view path) {
+  eServiceReference reference = string2ref(eString("1:0:1:0:0:0:0:0:0:0:") + std::string(path));
+  return (reference.transportStreamId() << 16) | reference.originalNetworkId();
+}
+
+// The title, followed by the short text when that says something more; empty when the event
+// has no short event descriptor.
+eString nameFromEvent(const EITEvent& event) {
+  for (const auto& descriptor : event.descriptor) {
+    if (descriptor->Tag() != DESCR_SHORT_EVENT) continue;
+    const auto& shortEvent = static_cast<const ShortEventDescriptor&>(*descriptor);
+    if (shortEvent.text.empty() || shortEvent.text == shortEvent.event_name)
+      return shortEvent.event_name;
+    return shortEvent.event_name + " - " + shortEvent.text;
+  }
+  return {};
+}
+
+eString nameFromEventFile(std::string_view path, const EventFileReader& readEventFile) {
+  std::array<std::byte, kEventFileReadSize> buffer;
+  ssize_t count = readEventFile(buffer);
+  if (count <= static_cast<ssize_t>(sizeof(eit_event_struct))) return {};
+  EITEvent event(reinterpret_cast<const eit_event_struct*>(buffer.data()), serviceKey(path),
+                 static_cast<std::size_t>(count));
+  return nameFromEvent(event);
+}
+
+// Broadcast titles may hold control bytes; in a list of lines they would break the line.
+void blankControlBytes(eString& text) {
+  std::replace_if(
+      text.begin(), text.end(),
+      [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, ' ');
+}
+
+}  // namespace
+
+std::string_view withoutTsSuffix(std::string_view text) {
+  return text.ends_with(".ts") ? text.substr(0, text.size() - 3) : text;
+}
+
+eString describeRecording(std::string_view path, std::string_view name,
+                          const EventFileReader& readEventFile) {
+  eString result;
+  if (eventInformationWanted()) result = nameFromEventFile(path, readEventFile);
+  if (result.empty()) result = eString(withoutTsSuffix(name));
+  blankControlBytes(result);
+  return result;
+}
+
+eString getFileName(eString path, eString name) {
+  std::string eventPath = std::string(withoutTsSuffix(path)) + ".eit";
+  return describeRecording(path, name, [&eventPath](std::span<std::byte> buffer) {
+    return host::readFileStart(eventPath, buffer);
+  });
+}

@@ -1,0 +1,32 @@
+#include "movielist/list_writer.h"
+
+#include "host/atomic_file.h"
+#include "host/receiver_fs.h"
+
+namespace {
+
+void put(std::FILE* stream, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+}  // namespace
+
+void printRecordingsList(std::FILE* stream, const std::vector<DIRFILES>& movies) {
+  put(stream, "#NAME Aufgenommene Filme\n");
+  for (const DIRFILES& movie : movies) {
+    put(stream, "#SERVICE: 1:0:1:0:0:0:000000:0:0:0:");
+    put(stream, movie.FullPath);
+    put(stream, "\n#DESCRIPTION: ");
+    put(stream, movie.Description);
+    put(stream, "\n#TYPE 16385\n");
+    put(stream, movie.FullPath);
+    put(stream, "\n");
+  }
+}
+
+int writeRecordingsList(std::string_view receiverPath, const std::vector<DIRFILES>& movies) {
+  host::AtomicFile file(host::hostPath(receiverPath));
+  if (!file.isOpen()) return -1;
+  printRecordingsList(file.stream(), movies);
+  return file.commit();
+}
