@@ -16,10 +16,12 @@ class eConfig {
   int getKey(const char* key, int& value) const;
   // Stores `value` under `key` and writes the file: 0 when written, -1 when the key cannot be
   // stored (empty, or holding '=', '#' or a line break) or the file cannot be replaced; in
-  // the latter case the value is still kept for this process.
+  // the latter case the value is still kept for this process. Before open() the store lives
+  // in memory only: setKey keeps the value, writes nothing and returns 0.
   int setKey(const char* key, const int& value);
 
-  // Binds the store to `file` and reads it; a missing file is an empty store.
+  // Binds the store to `file` and reads it, replacing what the store held; a missing or
+  // unreadable file is an empty store. Nothing is written until the next setKey.
   void open(std::filesystem::path file);
   const std::filesystem::path& file() const { return file_; }
 

@@ -27,13 +27,14 @@ class Descriptor {
   int tag_;
 };
 
-// Tag 77: language, event name and short text, converted to UTF-8.
+// Tag 77: language, event name and short text. A field whose length runs past the
+// descriptor is cut at its end; a descriptor of fewer than 4 bytes leaves all three empty.
 class ShortEventDescriptor : public Descriptor {
  public:
   ShortEventDescriptor() : Descriptor(DESCR_SHORT_EVENT) {}
-  eString language_code;
-  eString event_name;
-  eString text;
+  eString language_code;  // the three bytes of the ISO 639 code, as stored
+  eString event_name;     // UTF-8
+  eString text;           // UTF-8
 };
 
 class EITEvent {

@@ -37,6 +37,7 @@ class eZapMain {
 };
 
 // Parses the text of a recordings list. Entries are "#SERVICE: ", "#DESCRIPTION: ", "#TYPE ..."
-// and a path line; a line out of place ends the entry it interrupts, and lines that belong to
-// no entry are skipped.
+// and a path line, in that order (the description and type lines may be missing); a line out
+// of place ends the entry it interrupts, and lines that belong to no entry are skipped. A
+// "#NAME " line names the list; `listName` (if given) gets the last name, or empty.
 std::vector<eZapMain::Recording> parseRecordingsList(std::string_view text, eString* listName);
