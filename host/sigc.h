@@ -7,7 +7,14 @@
 namespace SigC {
 
 class ObjectBase : public sigc::trackable {};
-class Object : public virtual ObjectBase {};
+// Copying declared here, so that no class derived from it gets an implicit move assignment
+// through the virtual base (which would move the base once per path).
+class Object : public virtual ObjectBase {
+ public:
+  Object() = default;
+  Object(const Object&) = default;
+  Object& operator=(const Object&) = default;
+};
 
 template <class R>
 using Signal0 = sigc::signal<R()>;

@@ -1,0 +1,101 @@
+#include "host/gui/emessagebox.h"
+
+#include <libintl.h>
+
+#include <algorithm>
+#include <array>
+#include <clocale>
+#include <utility>
+
+#include "host/gui/elistboxwindow.h"
+
+namespace {
+
+constexpr std::array<std::pair<int, const char*>, 4> kButtons{{
+    {eMessageBox::btOK, "OK"},
+    {eMessageBox::btCancel, "Cancel"},
+    {eMessageBox::btYes, "Yes"},
+    {eMessageBox::btNo, "No"},
+}};
+
+constexpr std::array<std::pair<int, const char*>, 4> kIcons{{
+    {eMessageBox::iconInfo, "info"},
+    {eMessageBox::iconWarning, "warning"},
+    {eMessageBox::iconQuestion, "question"},
+    {eMessageBox::iconError, "error"},
+}};
+
+// The width of one character on the display, in pixels.
+constexpr int kCharacterWidth = 8;
+
+const char* buttonLabel(int button) {
+  for (const auto& [each, label] : kButtons) {
+    if (each == button) return dcgettext(nullptr, label, LC_MESSAGES);
+  }
+  return "";
+}
+
+// The longest line of `text`, in bytes, and the number of its lines.
+std::pair<int, int> textExtent(const eString& text) {
+  int longest = 0;
+  int lines = 0;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = std::min(text.find('\n', start), text.size());
+    longest = std::max(longest, static_cast<int>(end - start));
+    ++lines;
+    start = end + 1;
+  }
+  return {longest, lines};
+}
+
+}  // namespace
+
+eMessageBox::eMessageBox(eString text, eString caption, int flags, int defaultButton, int width)
+    : eWindow(eWidgetView::Kind::messageBox), text_(std::move(text)), flags_(flags) {
+  setText(caption);
+  for (const auto& [button, label] : kButtons) {
+    if ((flags & button) != 0) buttons_.push_back(button);
+  }
+  if (buttons_.empty()) buttons_.push_back(btOK);
+  auto preset = std::find(buttons_.begin(), buttons_.end(), defaultButton);
+  if (preset != buttons_.end()) currentButton_ = preset - buttons_.begin();
+  placeOnDisplay(width);
+}
+
+int eMessageBox::eventHandler(eRCKey key) {
+  switch (key) {
+    case eRCKey::left:
+      if (currentButton_ > 0) --currentButton_;
+      return 1;
+    case eRCKey::right:
+      if (currentButton_ + 1 < buttons_.size()) ++currentButton_;
+      return 1;
+    case eRCKey::ok:
+      close(buttons_[currentButton_]);
+      return 1;
+    case eRCKey::exit:
+      close(-1);
+      return 1;
+    case eRCKey::up:
+    case eRCKey::down:
+      return 0;
+  }
+  return 0;
+}
+
+void eMessageBox::describe(eWidgetView& view) const {
+  view.text = text_;
+  for (int button : buttons_) view.buttons.push_back(buttonLabel(button));
+  view.currentButton = static_cast<int>(currentButton_);
+  for (const auto& [icon, name] : kIcons) {
+    if ((flags_ & icon) != 0) view.icon = name;
+  }
+}
+
+void eMessageBox::placeOnDisplay(int width) {
+  auto [longest, lines] = textExtent(text_);
+  eSize size{std::max(width, (longest + 4) * kCharacterWidth), (lines + 4) * kRowHeight};
+  resize(size);
+  move({(kDisplaySize.width - size.width) / 2, (kDisplaySize.height - size.height) / 2});
+}

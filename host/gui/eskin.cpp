@@ -1,0 +1,29 @@
+#include "host/gui/eskin.h"
+
+namespace {
+
+eSkin& builtInSkin() {
+  static eSkin skin{"listbox.separator"};
+  return skin;
+}
+
+eSkin* activeSkin = nullptr;
+
+}  // namespace
+
+eSkin::eSkin(std::initializer_list<const char*> imageNames) {
+  for (const char* name : imageNames) images_.emplace(name, std::make_unique<gPixmap>(name));
+}
+
+eSkin* eSkin::getActive() {
+  return activeSkin != nullptr ? activeSkin : &builtInSkin();
+}
+
+void eSkin::setActive(eSkin* skin) {
+  activeSkin = skin;
+}
+
+gPixmap* eSkin::queryImage(const eString& name) const {
+  auto found = images_.find(name);
+  return found != images_.end() ? found->second.get() : nullptr;
+}
