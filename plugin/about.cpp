@@ -1,0 +1,21 @@
+#include "plugin/about.h"
+
+#include "host/gui/emessagebox.h"
+
+namespace {
+
+// Shown as it stands, untranslated, like the caption.
+constexpr const char* kAboutText =
+    "Quillon v2.00\n"
+    "Rebuilds the receiver's list of recorded movies from the recordings on its disk,\n"
+    "named from their event information and sorted as you choose.\n"
+    "https://quillon.example.org";
+
+}  // namespace
+
+void showUeber() {
+  eMessageBox box(kAboutText, "About...", 17, 1, 0);
+  box.show();
+  box.exec();
+  box.hide();
+}
