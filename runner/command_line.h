@@ -1,0 +1,33 @@
+// The command line of quillon-host: where the receiver's disk and the configuration store
+// are, which plug-in to load, and whether keys come from the terminal or from a script.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "host/gui/keysource.h"
+
+struct HostOptions {
+  std::filesystem::path root;    // the receiver's "/"; empty for the demo disk
+  std::filesystem::path config;  // the configuration store; empty for the file under the root
+  std::filesystem::path plugin;  // empty for the quillon.so beside the program
+  std::optional<std::vector<eRCKey>> keys;  // headless when given
+  bool help = false;
+};
+
+// What went wrong, as one line for the user.
+struct CommandLineError {
+  std::string message;
+};
+
+std::variant<HostOptions, CommandLineError> parseCommandLine(
+    const std::vector<std::string>& arguments);
+
+// The words of a key script, "ok down exit"; an error names the first unknown word.
+std::variant<std::vector<eRCKey>, CommandLineError> parseKeyScript(const std::string& script);
+
+// The text of --help.
+std::string usageText();

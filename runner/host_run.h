@@ -1,0 +1,15 @@
+// One run of the stand-in host: the receiver's disk and configuration set up, the plug-in
+// loaded and run on the terminal or on a key script, and the recordings list reported.
+#pragma once
+
+#include <ostream>
+
+#include "runner/command_line.h"
+
+// Exit statuses besides the plug-in's own result.
+inline constexpr int kExitBadCommandLine = 2;
+inline constexpr int kExitKeysEnded = 3;
+
+// Runs the host with `options` as given (empty paths not yet filled in), writing the
+// transcript and the list to `out` and messages to `errors`; returns the exit status.
+int runHost(HostOptions options, std::ostream& out, std::ostream& errors);

@@ -1,0 +1,27 @@
+// The terminal as the receiver's on-screen display and remote control (ncurses): widgets are
+// drawn where the host places them on the 720 by 576 display, one character cell standing for
+// 8 by 20 pixels; the arrow keys, Enter and Escape (or q) are the remote control's keys.
+#pragma once
+
+#include <optional>
+
+#include "host/gui/keysource.h"
+#include "host/gui/screen.h"
+
+class TerminalDisplay : public eScreen, public eKeySource {
+ public:
+  // Takes over the terminal until destroyed.
+  TerminalDisplay();
+  TerminalDisplay(const TerminalDisplay&) = delete;
+  TerminalDisplay& operator=(const TerminalDisplay&) = delete;
+  ~TerminalDisplay() override;
+
+  void shown(const eWidgetView&) override {}
+  void hidden(const eWidgetView&) override {}
+  void refresh(const eScreenFrame& frame) override;
+  // Waits for a key the host knows; nullopt when the terminal can give no more.
+  std::optional<eRCKey> nextKey() override;
+
+ private:
+  eScreenFrame lastFrame_;
+};
