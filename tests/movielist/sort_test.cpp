@@ -16,6 +16,10 @@ fixtures::Bytes titled(std::string_view title) {
 struct Order {
   int sortType;
   std::vector<std::string> expected;
+
+  friend void PrintTo(const Order& order, std::ostream* out) {
+    *out << "SortType " << order.sortType;
+  }
 };
 
 class SortOrderTest : public ReceiverTest, public ::testing::WithParamInterface<Order> {
