@@ -7,8 +7,9 @@ namespace {
 // Shown as it stands, untranslated, like the caption.
 constexpr const char* kAboutText =
     "Quillon v2.00\n"
-    "Rebuilds the receiver's list of recorded movies from the recordings on its disk,\n"
-    "named from their event information and sorted as you choose.\n"
+    "Rebuilds the receiver's list of recorded movies from\n"
+    "the recordings on its disk, named from their event\n"
+    "information and sorted as you choose.\n"
     "https://quillon.example.org";
 
 }  // namespace

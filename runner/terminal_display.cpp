@@ -87,6 +87,8 @@ void drawListWindow(const eWidgetView& widget) {
   attrset(COLOR_PAIR(kWindowColours));
   const int helpLine = area.top + area.lines - 2;
   mvhline(helpLine - 1, area.left + 1, ACS_HLINE, area.columns - 2);
+  mvaddch(helpLine - 1, area.left, ACS_LTEE);
+  mvaddch(helpLine - 1, area.left + area.columns - 1, ACS_RTEE);
   mvaddnstr(helpLine, area.left + 2, widget.help.c_str(), static_cast<int>(widget.help.size()));
 }
 
