@@ -107,11 +107,20 @@ TEST_F(EndToEnd, TheCheckEntryStoresItsKeyAndTheRebuildFollowsIt) {
   withMovies();
   play("eit_switch");
   EXPECT_EQ(0, stored(kEitInfo));
+  EXPECT_EQ(std::nullopt, stored(kFileSort));
+}
+
+TEST_F(EndToEnd, MovingOntoTheSortRowStoresItsUnchangedValue) {
+  HostRun run =
+      runProgram(kHost, {"--root", root.root().string(), "--keys", "exit down up exit exit"}, {});
+  EXPECT_EQ(0, run.status) << run.errors;
+  EXPECT_EQ(1, stored(kFileSort));
 }
 
 TEST_F(EndToEnd, InfoHidesTheWindowAndShowsTheSameWindowAgain) {
   withMovies();
   play("info");
+  EXPECT_EQ(std::nullopt, stored(kFileSort));
 }
 
 TEST_F(EndToEnd, GermanTranslatesExactlyTheTextsMarkedTranslated) {
