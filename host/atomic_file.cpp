@@ -46,8 +46,9 @@ void syncDirectory(const std::filesystem::path& directory) {
 }  // namespace
 
 AtomicFile::AtomicFile(std::filesystem::path path) : target_(finalTarget(std::move(path))) {
-  std::string pattern =
-      (target_.parent_path() / ("." + target_.filename().string() + ".XXXXXX")).string();
+  std::string hiddenName = ".";
+  hiddenName.append(target_.filename().string()).append(".XXXXXX");
+  std::string pattern = (target_.parent_path() / hiddenName).string();
   int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
   if (fd < 0) return;
   temporary_ = pattern;
