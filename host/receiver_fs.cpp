@@ -16,6 +16,10 @@ std::filesystem::path& root() {
   return path;
 }
 
+// Opening a FIFO for reading would wait for a writer that may never come; the flag makes the
+// open return at once, and changes nothing for a regular file.
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+
 // Reads once from `fd` and closes it, keeping the read's errno.
 ssize_t readOnceAndClose(int fd, std::span<std::byte> buffer) {
   if (fd < 0) return -1;
@@ -45,7 +49,7 @@ std::string hostPath(std::string_view receiverPath) {
 }
 
 ssize_t readFileStart(std::string_view receiverPath, std::span<std::byte> buffer) {
-  return readOnceAndClose(::open(hostPath(receiverPath).c_str(), O_RDONLY | O_CLOEXEC), buffer);
+  return readOnceAndClose(::open(hostPath(receiverPath).c_str(), kReadFlags), buffer);
 }
 
 Directory::Directory(std::string_view receiverPath)
@@ -69,6 +73,13 @@ Directory::~Directory() {
 }
 
 bool Directory::list(std::vector<DirectoryEntry>& entries) const {
+  return forEachEntry([&entries](std::string_view name, unsigned char type) {
+    entries.push_back({std::string(name), type});
+  });
+}
+
+bool Directory::forEachEntry(
+    const std::function<void(std::string_view, unsigned char)>& visit) const {
   // The listing gets a descriptor of its own, so that this one stays usable for the *at calls.
   int listingFd = ::openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (listingFd < 0) return false;
@@ -82,8 +93,7 @@ bool Directory::list(std::vector<DirectoryEntry>& entries) const {
   errno = 0;
   while (const dirent* entry = ::readdir(listing)) {
     const char* name = entry->d_name;
-    if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0)
-      entries.push_back({name, entry->d_type});
+    if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) visit(name, entry->d_type);
     errno = 0;
   }
   int listingError = errno;
@@ -97,7 +107,7 @@ int Directory::status(const char* name, struct stat& result, bool followLinks) c
 }
 
 ssize_t Directory::readStart(const char* name, std::span<std::byte> buffer) const {
-  return readOnceAndClose(::openat(fd_, name, O_RDONLY | O_CLOEXEC), buffer);
+  return readOnceAndClose(::openat(fd_, name, kReadFlags), buffer);
 }
 
 }  // namespace host

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -53,6 +54,9 @@ class Directory {
   // Every entry but "." and "..", in the order the listing yields them. Returns false, with
   // errno set, when the listing fails part-way.
   bool list(std::vector<DirectoryEntry>& entries) const;
+  // The same pass without keeping the entries: `visit` sees each name (NUL-terminated) and
+  // type in turn; the name lives only until `visit` returns.
+  bool forEachEntry(const std::function<void(std::string_view, unsigned char)>& visit) const;
 
   // Status of `name`, following a symbolic link or not.
   int status(const char* name, struct stat& result, bool followLinks) const;
