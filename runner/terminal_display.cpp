@@ -5,11 +5,10 @@
 #include <algorithm>
 #include <string>
 
-#include "host/gui/elistboxwindow.h"
+#include "host/gui/geometry.h"
 
 namespace {
 
-constexpr int kCellWidth = 8;
 constexpr short kWindowColours = 1;
 constexpr short kCurrentColours = 2;
 constexpr int kEscape = 27;
@@ -29,8 +28,8 @@ struct Area {
 };
 
 Area areaOf(const eWidgetView& widget, int contentLines) {
-  Area area{widget.position.y / kRowHeight, widget.position.x / kCellWidth, contentLines + 4,
-            widget.size.width / kCellWidth};
+  Area area{widget.position.y / kRowHeight, widget.position.x / kCharacterWidth, contentLines + 4,
+            widget.size.width / kCharacterWidth};
   area.columns = std::min(area.columns, COLS);
   area.lines = std::min(area.lines, LINES);
   area.top = std::clamp(area.top, 0, LINES - area.lines);

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "host/gui/geometry.h"
+
 namespace {
 
-// The width of one character on the display, in pixels, and a frame's share of a row.
-constexpr int kCharacterWidth = 8;
+// A window frame's share of a row: border and padding on either side.
 constexpr int kFrameColumns = 4;
 
 std::string separatorText(const eRowView& row, int columns) {

@@ -5,9 +5,7 @@
 
 #include "host/gui/elistbox.h"
 #include "host/gui/ewindow.h"
-
-// The height of one row of text on the display, in pixels.
-inline constexpr int kRowHeight = 20;
+#include "host/gui/geometry.h"
 
 template <class T>
 class eListBoxWindow : public eWindow {

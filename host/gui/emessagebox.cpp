@@ -7,7 +7,7 @@
 #include <clocale>
 #include <utility>
 
-#include "host/gui/elistboxwindow.h"
+#include "host/gui/geometry.h"
 
 namespace {
 
@@ -24,9 +24,6 @@ constexpr std::array<std::pair<int, const char*>, 4> kIcons{{
     {eMessageBox::iconQuestion, "question"},
     {eMessageBox::iconError, "error"},
 }};
-
-// The width of one character on the display, in pixels.
-constexpr int kCharacterWidth = 8;
 
 const char* buttonLabel(int button) {
   for (const auto& [each, label] : kButtons) {

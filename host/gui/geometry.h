@@ -1,5 +1,6 @@
 // Positions and sizes on the on-screen display, in the receiver's pixels. The display is
-// 720 by 576 pixels; widgets are placed on it by their top-left corner.
+// 720 by 576 pixels; widgets are placed on it by their top-left corner, and text is laid out
+// in cells of one character by one row.
 #pragma once
 
 struct ePoint {
@@ -16,3 +17,6 @@ struct eSize {
 
 // The receiver's on-screen display.
 inline constexpr eSize kDisplaySize{720, 576};
+// One character of the display's font, and one row of text, in pixels.
+inline constexpr int kCharacterWidth = 8;
+inline constexpr int kRowHeight = 20;
