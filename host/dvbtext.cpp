@@ -102,11 +102,20 @@ eString withoutControlCodes(std::string_view text) {
   return result;
 }
 
+// Plain ASCII reads the same in every table of one-byte units and holds none of their control
+// codes: it needs no converter, which costs more to open than most titles take to copy.
+bool isPlainAscii(std::span<const std::uint8_t> text, const CharacterTable& table) {
+  return table.unitLength == 1 &&
+         std::all_of(text.begin(), text.end(), [](std::uint8_t byte) { return byte < 0x80; });
+}
+
 }  // namespace
 
 eString dvbTextToUtf8(std::span<const std::uint8_t> field) {
   if (field.empty()) return {};
   const CharacterTable table = selectTable(field);
   if (table.encoding == nullptr) return {};
-  return withoutControlCodes(convert(field.subspan(table.selectorLength), table));
+  const std::span<const std::uint8_t> text = field.subspan(table.selectorLength);
+  if (isPlainAscii(text, table)) return eString(text.begin(), text.end());
+  return withoutControlCodes(convert(text, table));
 }
