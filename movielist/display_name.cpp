@@ -17,10 +17,15 @@ bool eventInformationWanted() {
 }
 
 // The key the event parser is given: the service's transport stream and network, which are
-// both zero for a recording's reference.
+// both zero for a recording's reference. Both stand before the path in the reference, so they
+// are the same for every recording, and the reference is parsed for the first one only.
 int serviceKey(std::string_view path) {
-  eServiceReference reference = string2ref(eString("1:0:1:0:0:0:0:0:0:0:") + std::string(path));
-  return (reference.transportStreamId() << 16) | reference.originalNetworkId();
+  static const int key = [path] {
+    const eServiceReference reference =
+        string2ref(eString("1:0:1:0:0:0:0:0:0:0:") + std::string(path));
+    return (reference.transportStreamId() << 16) | reference.originalNetworkId();
+  }();
+  return key;
 }
 
 // The title, followed by the short text when that says something more; empty when the event
@@ -31,7 +36,10 @@ eString nameFromEvent(const EITEvent& event) {
     const auto& shortEvent = static_cast<const ShortEventDescriptor&>(*descriptor);
     if (shortEvent.text.empty() || shortEvent.text == shortEvent.event_name)
       return shortEvent.event_name;
-    return shortEvent.event_name + " - " + shortEvent.text;
+    eString name;
+    name.reserve(shortEvent.event_name.size() + 3 + shortEvent.text.size());
+    name.append(shortEvent.event_name).append(" - ").append(shortEvent.text);
+    return name;
   }
   return {};
 }

@@ -5,8 +5,9 @@
 
 namespace {
 
+// The stream is this thread's alone, so the lock each plain fwrite takes buys nothing.
 void put(std::FILE* stream, std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stream);
+  ::fwrite_unlocked(text.data(), 1, text.size(), stream);
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <functional>
+#include <string>
 #include <string_view>
-#include <unordered_set>
-#include <utility>
+#include <vector>
 
 #include "host/ezapmain.h"
 #include "host/receiver_fs.h"
@@ -23,63 +25,73 @@ bool isRecordingName(std::string_view name) {
 
 // The modification time of the entry itself, when it is a recording: a file, or a link that
 // leads to anything but a directory. A link is followed only when the entry is one.
-bool recordingDate(const host::Directory& directory, const host::DirectoryEntry& entry,
+bool recordingDate(const host::Directory& directory, const char* name, unsigned char type,
                    std::int64_t& date) {
   struct stat status;
-  if (entry.type == DT_DIR || directory.status(entry.name.c_str(), status, false) != 0) {
-    return false;
-  }
+  if (type == DT_DIR || directory.status(name, status, false) != 0) return false;
   date = status.st_mtim.tv_sec;
-  if (S_ISLNK(status.st_mode) && directory.status(entry.name.c_str(), status, true) != 0) {
-    return false;
-  }
+  if (S_ISLNK(status.st_mode) && directory.status(name, status, true) != 0) return false;
   return !S_ISDIR(status.st_mode);
 }
 
+// One pass over the movie directory. Each recording is dated and recorded as the listing
+// shows it; its name is looked up once the listing has shown every event file. Of the event
+// files only a hash of their stems is kept: two stems that hash alike cost no more than an open
+// that fails, as it does for any recording without an event file.
 class MovieScan {
  public:
   explicit MovieScan(const host::Directory& directory) : directory_(directory) {}
 
   // Lists the directory into `movies`; false when the listing itself fails.
   bool run(std::vector<DIRFILES>& movies) {
-    if (!directory_.list(entries_)) return false;
-    for (const host::DirectoryEntry& entry : entries_) {
-      if (entry.name.ends_with(".eit")) eventFiles_.insert(entry.name);
+    if (!directory_.forEachEntry([this, &movies](std::string_view name, unsigned char type) {
+          take(name, type, movies);
+        })) {
+      return false;
     }
-    for (const host::DirectoryEntry& entry : entries_) {
-      std::int64_t date;
-      if (isRecordingName(entry.name) && recordingDate(directory_, entry, date)) {
-        movies.push_back(record(entry.name, date));
-      }
+    std::sort(eventStems_.begin(), eventStems_.end());
+    for (DIRFILES& movie : movies) {
+      movie.Description =
+          describeRecording(movie.FullPath, movie.FileName, eventFileReader(movie.FileName));
     }
     return true;
   }
 
  private:
-  DIRFILES record(const std::string& name, std::int64_t date) const {
-    DIRFILES movie;
-    movie.FullPath.reserve(std::string_view(kMovieDirectory).size() + 1 + name.size());
-    movie.FullPath.append(kMovieDirectory).append("/").append(name);
-    movie.FileName = name;
-    movie.Description = describeRecording(movie.FullPath, name, eventFileReader(name));
+  void take(std::string_view name, unsigned char type, std::vector<DIRFILES>& movies) {
+    std::int64_t date;
+    if (name.ends_with(".eit")) {
+      eventStems_.push_back(hash_(name.substr(0, name.size() - 4)));
+    } else if (isRecordingName(name) && recordingDate(directory_, name.data(), type, date)) {
+      add(name, date, movies);
+    }
+  }
+
+  static void add(std::string_view name, std::int64_t date, std::vector<DIRFILES>& movies) {
+    constexpr std::string_view kDirectory(kMovieDirectory);
+    DIRFILES& movie = movies.emplace_back();
+    movie.FullPath.reserve(kDirectory.size() + 1 + name.size());
+    movie.FullPath.append(kDirectory).append("/").append(name);
+    movie.FileName.assign(name);
     movie.FileDate = date;
-    return movie;
   }
 
   // Reads the recording's event file, which is opened only when the listing shows one.
-  EventFileReader eventFileReader(std::string_view name) const {
-    std::string eventName = std::string(withoutTsSuffix(name)) + ".eit";
-    if (!eventFiles_.contains(eventName)) {
+  EventFileReader eventFileReader(std::string_view name) {
+    const std::string_view stem = withoutTsSuffix(name);
+    if (!std::binary_search(eventStems_.begin(), eventStems_.end(), hash_(stem))) {
       return [](std::span<std::byte>) -> ssize_t { return -1; };
     }
-    return [this, eventName = std::move(eventName)](std::span<std::byte> buffer) {
-      return directory_.readStart(eventName.c_str(), buffer);
+    eventName_.assign(stem).append(".eit");
+    return [this](std::span<std::byte> buffer) {
+      return directory_.readStart(eventName_.c_str(), buffer);
     };
   }
 
   const host::Directory& directory_;
-  std::vector<host::DirectoryEntry> entries_;
-  std::unordered_set<std::string> eventFiles_;
+  std::hash<std::string_view> hash_;
+  std::vector<std::size_t> eventStems_;  // sorted once the listing is complete
+  std::string eventName_;                // the event file of the recording being described
 };
 
 }  // namespace
