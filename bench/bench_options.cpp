@@ -1,0 +1,81 @@
+#include "bench/bench_options.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace bench {
+namespace {
+
+bool parseNumber(std::string_view text, long& value) {
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+bool parseSizes(std::string_view text, std::vector<std::size_t>& sizes) {
+  sizes.clear();
+  while (true) {
+    const std::size_t comma = text.find(',');
+    long size = 0;
+    if (!parseNumber(text.substr(0, comma), size) || size < 1) return false;
+    sizes.push_back(static_cast<std::size_t>(size));
+    if (comma == std::string_view::npos) return true;
+    text.remove_prefix(comma + 1);
+  }
+}
+
+// Applies `option` with `value` to `options`; false when the value is bad.
+bool apply(Options& options, std::string_view option, const std::string& value) {
+  long number = 0;
+  if (option == "--sizes") return parseSizes(value, options.sizes);
+  if (option == "--runs") {
+    if (!parseNumber(value, number) || number < 1 || number > 1000) return false;
+    options.runs = static_cast<int>(number);
+    return true;
+  }
+  if (option == "--sort") {
+    if (!parseNumber(value, number) || number < 0 || number > 7) return false;
+    options.sortType = static_cast<int>(number);
+    return true;
+  }
+  if (option == "--cache") options.cache = value;
+  if (option == "--host") options.host = value;
+  return !value.empty();
+}
+
+}  // namespace
+
+std::optional<Options> parseOptions(const std::vector<std::string>& arguments, std::string& error) {
+  Options options;
+  for (std::size_t index = 0; index < arguments.size(); ++index) {
+    const std::string& option = arguments[index];
+    if (option == "--no-host") {
+      options.withHost = false;
+      continue;
+    }
+    if (option != "--sizes" && option != "--runs" && option != "--sort" && option != "--cache" &&
+        option != "--host") {
+      error = "unknown option " + option;
+      return std::nullopt;
+    }
+    if (index + 1 == arguments.size() || !apply(options, option, arguments[index + 1])) {
+      error = "bad or missing value for " + option;
+      return std::nullopt;
+    }
+    ++index;
+  }
+  return options;
+}
+
+std::string usage() {
+  return "usage: quillon-bench [--sizes N,N,...] [--runs N] [--sort 1-6] [--cache DIR]\n"
+         "                     [--host PATH | --no-host]\n"
+         "  --sizes   recordings in each receiver root (default 1000,10000,100000)\n"
+         "  --runs    timed runs of the rebuild and of the floor for each size (default 7)\n"
+         "  --sort    the sort type of the rebuild (default 1, file name ascending)\n"
+         "  --cache   where the roots are built once and kept (default: roots/ beside the "
+         "program)\n"
+         "  --host    the quillon-host whose peak memory is measured (default: the one built)\n"
+         "  --no-host skip the quillon-host measurement\n";
+}
+
+}  // namespace bench

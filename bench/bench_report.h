@@ -1,0 +1,28 @@
+// What one size of the benchmark measured, and the tables printed from it.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace bench {
+
+struct SizeResult {
+  std::size_t recordings = 0;
+  std::vector<double> rebuildSeconds;  // one a run, without the host's reload
+  std::vector<double> floorSeconds;
+  std::vector<double> reloadSeconds;
+  long rebuildPeakKilobytes = 0;  // the largest of the runs
+  long floorPeakKilobytes = 0;
+  std::optional<long> hostPeakKilobytes;  // quillon-host running the rebuild from its window
+  bool identical = true;                  // every list of every run had the same bytes
+};
+
+double median(std::vector<double> values);
+
+// The time table, the memory table and the target lines; `idleKilobytes` is the peak of a
+// child that did nothing, taken off to give the memory per recording.
+void printReport(std::FILE* out, const std::vector<SizeResult>& results, long idleKilobytes);
+
+}  // namespace bench

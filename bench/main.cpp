@@ -1,0 +1,167 @@
+// quillon-bench: times the rebuild of the recordings list against its floor on receiver roots
+// of many recordings, checks that both write the same list, and reports peak memory, of the
+// rebuild alone and of quillon-host running it from the settings window.
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "bench/bench_options.h"
+#include "bench/bench_report.h"
+#include "bench/bench_roots.h"
+#include "bench/child_run.h"
+
+namespace {
+
+using bench::Options;
+using bench::RunResult;
+using bench::SizeResult;
+using bench::Work;
+
+// The settings window's rows: cursor on the sort row, then the check row, then "Start
+// Movie-Recovering"; ok starts the rebuild and closes its result box, exit closes the window,
+// and ok closes the About box shown before and after it.
+constexpr const char* kRebuildKeys = "ok down down ok ok exit ok";
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::filesystem::path defaultHost() {
+#ifdef QUILLON_HOST_PROGRAM
+  if (std::filesystem::exists(QUILLON_HOST_PROGRAM)) return QUILLON_HOST_PROGRAM;
+#endif
+  return {};
+}
+
+// quillon-host's peak memory while it runs the rebuild from its window, or nothing when it
+// did not run as it should.
+std::optional<long> hostPeak(const std::filesystem::path& host, const std::filesystem::path& root,
+                             std::size_t movies, int sortType) {
+  const std::filesystem::path config = root / "bench-host.conf";
+  std::ofstream(config, std::ios::trunc) << "/enigma/plugins/quillon/filesort=" << sortType << "\n";
+  std::string output;
+  const bench::ProgramRun run = bench::runMeasured(
+      host, {"--root", root.string(), "--config", config.string(), "--keys", kRebuildKeys}, output);
+  const std::string reloaded = "recordings reloaded: " + std::to_string(movies) + " movies";
+  if (run.status == 0 && output.find(reloaded) != std::string::npos) return run.peakKilobytes;
+  std::fprintf(stderr, "quillon-bench: %s exited with %d without \"%s\"; its output ends:\n%s\n",
+               host.c_str(), run.status, reloaded.c_str(),
+               output.substr(output.size() - std::min<std::size_t>(output.size(), 2000)).c_str());
+  return std::nullopt;
+}
+
+class SizeBench {
+ public:
+  SizeBench(const Options& options, std::filesystem::path root, std::size_t recordings)
+      : options_(options),
+        root_(std::move(root)),
+        list_(root_ / "hdd" / "movie" / "recordings.epl") {
+    result_.recordings = recordings;
+  }
+
+  // False when the rebuild itself failed, so that there is nothing to compare.
+  bool run(const std::filesystem::path& host) {
+    // The first run of each side warms the cache and gives the list all others must match.
+    const RunResult first = bench::runChild(Work::Rebuild, root_, options_.sortType);
+    if (first.movies < 0) return false;
+    movies_ = first.movies;
+    reference_ = readFile(list_);
+    check(bench::runChild(Work::Floor, root_, options_.sortType));
+    for (int run = 0; run < options_.runs; ++run) {
+      // Which side goes first alternates, so that neither always runs after the other.
+      timeOnce(run % 2 == 0 ? Work::Rebuild : Work::Floor);
+      timeOnce(run % 2 == 0 ? Work::Floor : Work::Rebuild);
+    }
+    if (!host.empty()) {
+      result_.hostPeakKilobytes =
+          hostPeak(host, root_, static_cast<std::size_t>(movies_), options_.sortType);
+      result_.identical = result_.identical && readFile(list_) == reference_;
+    }
+    return true;
+  }
+
+  const SizeResult& result() const { return result_; }
+
+ private:
+  void timeOnce(Work work) {
+    const RunResult run = bench::runChild(work, root_, options_.sortType);
+    check(run);
+    if (work == Work::Rebuild) {
+      result_.rebuildSeconds.push_back(run.seconds);
+      result_.reloadSeconds.push_back(run.reloadSeconds);
+      result_.rebuildPeakKilobytes = std::max(result_.rebuildPeakKilobytes, run.peakKilobytes);
+    } else {
+      result_.floorSeconds.push_back(run.seconds);
+      result_.floorPeakKilobytes = std::max(result_.floorPeakKilobytes, run.peakKilobytes);
+    }
+  }
+
+  void check(const RunResult& run) {
+    result_.identical = result_.identical && run.movies == movies_ && readFile(list_) == reference_;
+  }
+
+  const Options& options_;
+  std::filesystem::path root_;
+  std::filesystem::path list_;
+  SizeResult result_;
+  long movies_ = 0;
+  std::string reference_;
+};
+
+int runBench(const Options& options) {
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+  const std::filesystem::path cache =
+      options.cache.empty() ? self.parent_path() / "roots" : options.cache;
+  const std::filesystem::path host = options.withHost
+                                         ? (options.host.empty() ? defaultHost() : options.host)
+                                         : std::filesystem::path();
+  if (options.withHost && host.empty())
+    std::fprintf(stderr, "quillon-bench: quillon-host is not built; its memory is not measured\n");
+  std::printf("quillon-bench: sort type %d, %d timed runs of each side per size\n",
+              options.sortType, options.runs);
+  std::vector<SizeResult> results;
+  for (std::size_t recordings : options.sizes) {
+    std::fprintf(stderr, "quillon-bench: %zu recordings: preparing the root\n", recordings);
+    SizeBench size(options, bench::cachedBenchRoot(cache, recordings), recordings);
+    std::fprintf(stderr, "quillon-bench: %zu recordings: measuring\n", recordings);
+    if (!size.run(host)) {
+      std::fprintf(stderr, "quillon-bench: the rebuild of %zu recordings failed\n", recordings);
+      return 1;
+    }
+    results.push_back(size.result());
+  }
+  const long idle = bench::runChild(Work::Idle, cache, options.sortType).peakKilobytes;
+  bench::printReport(stdout, results, idle);
+  const bool allIdentical = std::all_of(results.begin(), results.end(),
+                                        [](const SizeResult& result) { return result.identical; });
+  return allIdentical ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::span<char* const> arguments(argv + 1, static_cast<std::size_t>(argc - 1));
+  if (bench::isChildOrder(arguments)) return bench::runChildOrder(arguments);
+  std::string error;
+  const std::vector<std::string> words(arguments.begin(), arguments.end());
+  if (words.size() == 1 && (words[0] == "-h" || words[0] == "--help")) {
+    std::fputs(bench::usage().c_str(), stdout);
+    return 0;
+  }
+  const std::optional<Options> options = bench::parseOptions(words, error);
+  if (!options) {
+    std::fprintf(stderr, "quillon-bench: %s\n%s", error.c_str(), bench::usage().c_str());
+    return 2;
+  }
+  try {
+    return runBench(*options);
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "quillon-bench: %s\n", failure.what());
+    return 1;
+  }
+}
