@@ -38,9 +38,15 @@ std::optional<std::pair<std::string_view, int>> parseLine(std::string_view line)
   return std::pair{key, *value};
 }
 
+// The whole file; empty when it is missing or cannot be read to its end (the stream buffer
+// throws on a read error).
 std::string readWholeFile(const std::filesystem::path& file) {
   std::ifstream stream(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+  try {
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    return {};
+  }
 }
 
 }  // namespace

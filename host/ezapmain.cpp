@@ -78,9 +78,15 @@ class RecordingsListParser {
   std::vector<eZapMain::Recording> recordings_;
 };
 
+// The whole file; empty when it is missing or cannot be read to its end (the stream buffer
+// throws on a read error).
 std::string readWholeFile(const std::string& path) {
   std::ifstream stream(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+  try {
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    return {};
+  }
 }
 
 }  // namespace
