@@ -1,6 +1,7 @@
 // Event files that no recorder wrote: a descriptor that runs across the end of what is read,
-// and event files that are no regular files at all. Each gives the file-name fallback, and
-// none stops or stalls the rebuild.
+// titles that are no Unicode, and event files that are no regular files at all. A name stays
+// well-formed UTF-8, a record that cannot name falls back to the file name, and nothing stops
+// or stalls the rebuild.
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -34,6 +35,19 @@ TEST_F(HostileEventFiles, ADescriptorAcrossTheEndOfTheReadIsNotSeen) {
   ASSERT_LT(kEventFileReadSize, event.size());
   root.recording("news.ts", 100, event);
   EXPECT_EQ("news", rebuiltName());
+}
+
+// Mends a fault found by event_record_fuzzer: in a title of the UTF-8 table, forms beyond
+// U+10FFFF went through the converter into the name.
+TEST_F(HostileEventFiles, CharactersBeyondUnicodeAreLeftOutOfAName) {
+  const std::string title =
+      "a\xF4\x90\x80\x80"
+      "b\xF9\xAA\xAA\xAA\xAA"
+      "c\xFC\x84\x80\x80\x80\x80"
+      "d\xF0\x9F\x8E\xAC";
+  root.recording("news.ts", 100,
+                 EventBuilder().shortEvent("deu", dvbText({0x15}, title), {}).bytes());
+  EXPECT_EQ("abcd\xF0\x9F\x8E\xAC", rebuiltName());
 }
 
 TEST_F(HostileEventFiles, EventFilesThatAreNoRegularFilesGiveTheFileName) {
