@@ -50,6 +50,13 @@ void eventFiles(const fs::path& directory) {
                                                                   "B\xC3\xA4"),
                                                           {})
                                               .bytes());
+  write(directory / "utf8-beyond-unicode", EventBuilder()
+                                               .shortEvent("deu",
+                                                           dvbText({0x15},
+                                                                   "a\xF4\x90\x80\x80"
+                                                                   "b\xF9\xAA\xAA\xAA\xAA"),
+                                                           {})
+                                               .bytes());
   write(directory / "east-asian",
         EventBuilder()
             .shortEvent("kor", dvbText({0x12}, "\xB0\xA1"), dvbText({0x13}, "\xD6\xD0"))
