@@ -18,12 +18,14 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-// What fiu-run -x sets up, behind the sanitizer runtime where there is one to put first.
+// What fiu-run -x sets up, behind the sanitizer runtime where there is one to put first; the
+// leak checker is told of libfiu's own.
 std::vector<std::string> faultEnvironment(const std::string& point, int error) {
   const std::string first = QUILLON_PRELOAD_FIRST;
   return {"LD_PRELOAD=" + (first.empty() ? "" : first + " ") + QUILLON_FIU_RUN_PRELOAD + " " +
               QUILLON_FIU_POSIX_PRELOAD,
-          "FIU_ENABLE=enable name=" + point + ",failinfo=" + std::to_string(error)};
+          "FIU_ENABLE=enable name=" + point + ",failinfo=" + std::to_string(error),
+          std::string("LSAN_OPTIONS=suppressions=") + QUILLON_LIBFIU_LEAKS};
 }
 
 class WholeProgramFaults : public FaultTest {};
