@@ -1,7 +1,6 @@
 #include "host/ezapmain.h"
 
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -78,15 +77,16 @@ class RecordingsListParser {
   std::vector<eZapMain::Recording> recordings_;
 };
 
-// The whole file; empty when it is missing or cannot be read to its end (the stream buffer
-// throws on a read error).
-std::string readWholeFile(const std::string& path) {
+// The list in the file `path`, read line by line, and its name into `listName`; an empty list
+// and name when the file is missing or cannot be read to its end (the stream buffer's
+// exception for a failed read leaves the stream bad). A list may hold many thousands of
+// recordings, so its text is not held whole besides them.
+std::vector<eZapMain::Recording> readRecordingsList(const std::string& path, eString& listName) {
   std::ifstream stream(path, std::ios::binary);
-  try {
-    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-  } catch (const std::ios_base::failure&) {
-    return {};
-  }
+  RecordingsListParser parser;
+  for (std::string line; std::getline(stream, line);) parser.take(line);
+  listName = stream.bad() ? eString() : parser.listName();
+  return stream.bad() ? std::vector<eZapMain::Recording>() : std::move(parser).recordings();
 }
 
 }  // namespace
@@ -108,7 +108,8 @@ eZapMain* eZapMain::instance() {
 }
 
 void eZapMain::loadRecordings(bool /*save*/) {
-  recordings_ = parseRecordingsList(readWholeFile(host::hostPath(kListFile)), &listName_);
+  recordings_ = std::vector<Recording>();  // the old list goes before the new one is read
+  recordings_ = readRecordingsList(host::hostPath(kListFile), listName_);
   ++reloadCount_;
   if (observer_) observer_(*this);
 }
