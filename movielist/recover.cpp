@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,19 +26,19 @@ bool isRecordingName(std::string_view name) {
 
 // The modification time of the entry itself, when it is a recording: a file, or a link that
 // leads to anything but a directory. A link is followed only when the entry is one.
-bool recordingDate(const host::Directory& directory, const char* name, unsigned char type,
-                   std::int64_t& date) {
+bool recordingDate(const host::Directory& directory, const char* name, std::int64_t& date) {
   struct stat status;
-  if (type == DT_DIR || directory.status(name, status, false) != 0) return false;
+  if (directory.status(name, status, false) != 0) return false;
   date = status.st_mtim.tv_sec;
   if (S_ISLNK(status.st_mode) && directory.status(name, status, true) != 0) return false;
   return !S_ISDIR(status.st_mode);
 }
 
-// One pass over the movie directory. Each recording is dated and recorded as the listing
-// shows it; its name is looked up once the listing has shown every event file. Of the event
-// files only a hash of their stems is kept: two stems that hash alike cost no more than an open
-// that fails, as it does for any recording without an event file.
+// One pass over the movie directory records every entry that may be a recording; of the event
+// files it keeps only a hash of their stems (two stems that hash alike cost no more than an
+// open that fails, as it does for any recording without an event file). Then each candidate
+// is dated and named in turn: its status query and its event file come one after the other,
+// which the kernel serves faster than the same calls spread over the listing.
 class MovieScan {
  public:
   explicit MovieScan(const host::Directory& directory) : directory_(directory) {}
@@ -50,30 +51,33 @@ class MovieScan {
       return false;
     }
     std::sort(eventStems_.begin(), eventStems_.end());
+    std::size_t kept = 0;
     for (DIRFILES& movie : movies) {
+      if (!recordingDate(directory_, movie.FileName.c_str(), movie.FileDate)) continue;
       movie.Description =
           describeRecording(movie.FullPath, movie.FileName, eventFileReader(movie.FileName));
+      if (&movie != &movies[kept]) movies[kept] = std::move(movie);
+      ++kept;
     }
+    movies.erase(movies.begin() + static_cast<std::ptrdiff_t>(kept), movies.end());
     return true;
   }
 
  private:
   void take(std::string_view name, unsigned char type, std::vector<DIRFILES>& movies) {
-    std::int64_t date;
     if (name.ends_with(".eit")) {
       eventStems_.push_back(hash_(name.substr(0, name.size() - 4)));
-    } else if (isRecordingName(name) && recordingDate(directory_, name.data(), type, date)) {
-      add(name, date, movies);
+    } else if (type != DT_DIR && isRecordingName(name)) {
+      add(name, movies);
     }
   }
 
-  static void add(std::string_view name, std::int64_t date, std::vector<DIRFILES>& movies) {
+  static void add(std::string_view name, std::vector<DIRFILES>& movies) {
     constexpr std::string_view kDirectory(kMovieDirectory);
     DIRFILES& movie = movies.emplace_back();
     movie.FullPath.reserve(kDirectory.size() + 1 + name.size());
     movie.FullPath.append(kDirectory).append("/").append(name);
     movie.FileName.assign(name);
-    movie.FileDate = date;
   }
 
   // Reads the recording's event file, which is opened only when the listing shows one.
