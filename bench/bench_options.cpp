@@ -33,7 +33,7 @@ bool apply(Options& options, std::string_view option, const std::string& value) 
     return true;
   }
   if (option == "--sort") {
-    if (!parseNumber(value, number) || number < 0 || number > 7) return false;
+    if (!parseNumber(value, number) || number < 1 || number > 6) return false;
     options.sortType = static_cast<int>(number);
     return true;
   }
@@ -71,7 +71,7 @@ std::string usage() {
          "                     [--host PATH | --no-host]\n"
          "  --sizes   recordings in each receiver root (default 1000,10000,100000)\n"
          "  --runs    timed runs of the rebuild and of the floor for each size (default 7)\n"
-         "  --sort    the sort type of the rebuild (default 1, file name ascending)\n"
+         "  --sort    the sort type of the rebuild, 1 to 6 (default 1, file name ascending)\n"
          "  --cache   where the roots are built once and kept (default: roots/ beside the "
          "program)\n"
          "  --host    the quillon-host whose peak memory is measured (default: the one built)\n"

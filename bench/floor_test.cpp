@@ -181,7 +181,8 @@ TEST(BenchOptions, RejectsBadValues) {
                                              {"--sizes", "0"},
                                              {"--runs", "x"},
                                              {"--runs"},
-                                             {"--sort", "9"},
+                                             {"--sort", "0"},
+                                             {"--sort", "7"},
                                              {"--frobnicate"}}) {
     std::string error;
     EXPECT_FALSE(bench::parseOptions(arguments, error).has_value()) << arguments[0];

@@ -1,12 +1,16 @@
 // quillon-bench: times the rebuild of the recordings list against its floor on receiver roots
-// of many recordings, checks that both write the same list, and reports peak memory, of the
-// rebuild alone and of quillon-host running it from the settings window.
+// of many recordings, checks that both write the same list, and reports peak memory: of the
+// rebuild in a process of its own and of quillon-host running it from the settings window.
 #include <algorithm>
 #include <cstdio>
+#include <exception>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/bench_options.h"
