@@ -1,5 +1,6 @@
 #include "bench/bench_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 
@@ -44,6 +45,12 @@ bool apply(Options& options, std::string_view option, const std::string& value) 
 
 }  // namespace
 
+int runsFor(const Options& options, std::size_t recordings) {
+  constexpr std::size_t kFullSize = 100000;
+  const std::size_t factor = std::clamp<std::size_t>(kFullSize / recordings, 1, 5);
+  return options.runs * static_cast<int>(factor);
+}
+
 std::optional<Options> parseOptions(const std::vector<std::string>& arguments, std::string& error) {
   Options options;
   for (std::size_t index = 0; index < arguments.size(); ++index) {
@@ -70,7 +77,8 @@ std::string usage() {
   return "usage: quillon-bench [--sizes N,N,...] [--runs N] [--sort 1-6] [--cache DIR]\n"
          "                     [--host PATH | --no-host]\n"
          "  --sizes   recordings in each receiver root (default 1000,10000,100000)\n"
-         "  --runs    timed runs of the rebuild and of the floor for each size (default 7)\n"
+         "  --runs    timed runs of the rebuild and of the floor at 100,000 recordings\n"
+         "            (default 9); smaller roots get up to five times as many\n"
          "  --sort    the sort type of the rebuild, 1 to 6 (default 1, file name ascending)\n"
          "  --cache   where the roots are built once and kept (default: roots/ beside the "
          "program)\n"

@@ -19,17 +19,17 @@ double bytesPerRecording(long kilobytes, long idleKilobytes, std::size_t recordi
 }
 
 void printTimes(std::FILE* out, const std::vector<SizeResult>& results) {
-  std::fprintf(out, "%10s %11s %9s %14s %14s %12s %15s  %s\n", "recordings", "rebuild ms",
-               "floor ms", "rebuild/floor", "rebuild us/rec", "floor us/rec", "host reload ms",
-               "lists");
+  std::fprintf(out, "%10s %5s %11s %9s %14s %15s %13s %15s  %s\n", "recordings", "runs",
+               "rebuild ms", "floor ms", "rebuild/floor", "rebuild us/rec", "floor us/rec",
+               "host reload ms", "lists");
   for (const SizeResult& result : results) {
     const double rebuild = median(result.rebuildSeconds);
     const double floor = median(result.floorSeconds);
     const double perRecording = 1e6 / static_cast<double>(result.recordings);
-    std::fprintf(out, "%10zu %11.1f %9.1f %14.3f %14.2f %12.2f %15.1f  %s\n", result.recordings,
-                 rebuild * 1e3, floor * 1e3, rebuild / floor, rebuild * perRecording,
-                 floor * perRecording, median(result.reloadSeconds) * 1e3,
-                 result.identical ? "identical" : "DIFFERENT");
+    std::fprintf(out, "%10zu %5zu %11.1f %9.1f %14.3f %15.2f %13.2f %15.1f  %s\n",
+                 result.recordings, result.rebuildSeconds.size(), rebuild * 1e3, floor * 1e3,
+                 rebuild / floor, rebuild * perRecording, floor * perRecording,
+                 median(result.reloadSeconds) * 1e3, result.identical ? "identical" : "DIFFERENT");
   }
 }
 

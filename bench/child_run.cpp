@@ -50,14 +50,16 @@ long ownPeakKilobytes() {
 
 RunResult rebuild(const std::filesystem::path& root, int sortType) {
   host::setReceiverRoot(root);
+  // A running host holds the list of the last rebuild when the next one starts.
+  eZapMain::instance()->loadRecordings(false);
   RunResult result;
   const Clock::time_point start = Clock::now();
   const int written = recoverMovies(sortType);
   const double total = secondsSince(start);
   result.peakKilobytes = ownPeakKilobytes();
   result.movies = written == 1 ? static_cast<long>(DirMovieFile.size()) : -1;
-  // The reload is the host's work, not the rebuild's: it is timed once more on its own, on
-  // the same list, and taken off.
+  // The reload that the rebuild requests is the host's work, not the rebuild's: it is timed
+  // once more on its own, replacing a list as large as before, and taken off.
   const Clock::time_point reloadStart = Clock::now();
   eZapMain::instance()->loadRecordings(false);
   result.reloadSeconds = secondsSince(reloadStart);

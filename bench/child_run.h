@@ -10,7 +10,8 @@
 namespace bench {
 
 enum class Work {
-  Rebuild,  // the plug-in's rebuild, recoverMovies, with the host's reload it requests
+  Rebuild,  // the plug-in's rebuild, recoverMovies, with the host's list loaded before it
+            // and the reload it requests
   Floor,    // floorRebuild
   Idle,     // nothing: the memory every child has before it starts work
 };

@@ -190,6 +190,16 @@ TEST(BenchOptions, RejectsBadValues) {
   }
 }
 
+TEST(BenchOptions, GivesSmallRootsMoreRuns) {
+  bench::Options options;
+  options.runs = 3;
+  EXPECT_EQ(3, bench::runsFor(options, 100000));
+  EXPECT_EQ(3, bench::runsFor(options, 250000));
+  EXPECT_EQ(6, bench::runsFor(options, 50000));
+  EXPECT_EQ(15, bench::runsFor(options, 10000));
+  EXPECT_EQ(15, bench::runsFor(options, 1000));
+}
+
 TEST(BenchMedian, TakesTheMiddleOrTheMeanOfTheTwoMiddles) {
   EXPECT_EQ(2.0, bench::median({3.0, 1.0, 2.0}));
   EXPECT_EQ(2.5, bench::median({4.0, 1.0, 3.0, 2.0}));

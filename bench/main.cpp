@@ -76,7 +76,8 @@ class SizeBench {
     movies_ = first.movies;
     reference_ = readFile(list_);
     check(bench::runChild(Work::Floor, root_, options_.sortType));
-    for (int run = 0; run < options_.runs; ++run) {
+    const int runs = bench::runsFor(options_, result_.recordings);
+    for (int run = 0; run < runs; ++run) {
       // Which side goes first alternates, so that neither always runs after the other.
       timeOnce(run % 2 == 0 ? Work::Rebuild : Work::Floor);
       timeOnce(run % 2 == 0 ? Work::Floor : Work::Rebuild);
@@ -126,8 +127,7 @@ int runBench(const Options& options) {
                                          : std::filesystem::path();
   if (options.withHost && host.empty())
     std::fprintf(stderr, "quillon-bench: quillon-host is not built; its memory is not measured\n");
-  std::printf("quillon-bench: sort type %d, %d timed runs of each side per size\n",
-              options.sortType, options.runs);
+  std::printf("quillon-bench: sort type %d\n", options.sortType);
   std::vector<SizeResult> results;
   for (std::size_t recordings : options.sizes) {
     std::fprintf(stderr, "quillon-bench: %zu recordings: preparing the root\n", recordings);
