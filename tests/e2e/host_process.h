@@ -13,5 +13,5 @@ struct HostRun {
 
 // Runs `program` with `arguments` in an environment of exactly `environment` ("NAME=value"),
 // with no standard input.
-HostRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                   const std::vector<std::string>& environment);
+HostRun runProgram(const std::string& program, std::vector<std::string> arguments,
+                   std::vector<std::string> environment);
