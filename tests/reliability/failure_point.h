@@ -3,22 +3,40 @@
 // as the real call would. Names as in libfiu's list, e.g. "posix/io/sync/fsync".
 #pragma once
 
+#include <fiu-control.h>
+#include <fiu.h>
+
+#include <cstdint>
+
 namespace reliability {
 
-// Whether libfiu's POSIX wrappers are in this process; without them nothing can be failed.
-bool failurePointsAvailable();
+// A failure point, the errno its calls fail with, and how many calls it lets through first.
+struct PointFault {
+  const char* point;
+  int error;
+  int callsFirst = 0;
+};
 
-// Enables the failure point `name` while it lives: every call fails with `error`, or, with
-// `callsFirst`, only the calls after the first `callsFirst` that it lets through.
+// Enables a failure point while it lives. One point is enabled at a time.
 class FailurePoint {
  public:
-  FailurePoint(const char* name, int error, int callsFirst = 0);
+  explicit FailurePoint(const PointFault& fault) : name_(fault.point) {
+    fiu_init(0);
+    callsToLetThrough = fault.callsFirst;
+    void* failInfo = reinterpret_cast<void*>(static_cast<std::intptr_t>(fault.error));
+    fiu_enable_external(name_, 1, failInfo, 0, &failAfterTheFirstCalls);
+  }
   FailurePoint(const FailurePoint&) = delete;
-  FailurePoint& operator=(const FailurePoint&) = delete;
-  ~FailurePoint();
+  ~FailurePoint() { fiu_disable(name_); }
 
  private:
-  const char* name_;
+  // Fails the call once none is left to let through, else counts it as let through.
+  static int failAfterTheFirstCalls(const char*, int*, void**, unsigned*) {
+    return callsToLetThrough == 0 || callsToLetThrough-- == 0;
+  }
+
+  static inline int callsToLetThrough = 0;
+  const char* const name_;
 };
 
 }  // namespace reliability

@@ -1,47 +1,60 @@
 // A receiver root with a list from an earlier rebuild and two recordings, one named by its
-// event file, for rebuilds under injected faults; and the outcome every failed rebuild must
+// event file; the faults that replacing a file meets; and the outcome every failed rebuild must
 // have: the old list byte for byte, no temporary file beside it, no reload requested.
 #pragma once
 
+#include <asm/unistd.h>
+#include <fcntl.h>
 #include <gmock/gmock.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 #include <filesystem>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "tests/movielist/receiver_fixture.h"
 #include "tests/reliability/failure_point.h"
+#include "tests/reliability/syscall_fault.h"
 
 namespace reliability {
 
-inline constexpr std::string_view kOldList =
-    "#NAME Aufgenommene Filme\n"
-    "#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/hdd/movie/old.ts\n"
-    "#DESCRIPTION: old\n"
-    "#TYPE 16385\n"
-    "/hdd/movie/old.ts\n";
+inline constexpr char kOldList[] =
+    "#NAME old\n#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/hdd/movie/old.ts\n/hdd/movie/old.ts\n";
+
+// The C library creates a file and writes it with its own internal calls, which libfiu cannot
+// wrap: the kernel fails those, as a full disk does.
+inline constexpr SyscallFault kNoSpaceFaults[] = {
+    {__NR_openat, ENOSPC, SyscallFault::When::HasBits, 2, O_CREAT},
+    {__NR_write, ENOSPC, SyscallFault::When::Above, 0, 2}};
+
+// Each library call that replacing a file makes failing: no stream, no space, the sync, the
+// rename.
+inline constexpr PointFault kReplaceFaults[] = {{"posix/stdio/oc/fdopen", ENOMEM},
+                                                {"posix/stdio/fflush", ENOSPC},
+                                                {"posix/io/sync/fsync", EIO},
+                                                {"posix/io/dir/rename", EIO}};
 
 class FaultTest : public ReceiverTest {
  protected:
   void SetUp() override {
     ReceiverTest::SetUp();
-    ASSERT_TRUE(failurePointsAvailable()) << "run under fiu-run -x, which preloads libfiu";
+    const char* preload = std::getenv("LD_PRELOAD");
+    ASSERT_TRUE(preload && std::strstr(preload, "fiu_posix_preload")) << "run under fiu-run -x";
     root.file("recordings.epl", kOldList);
     root.recording("a.ts", 100);
-    root.recording("b.ts", 200,
-                   fixtures::EventBuilder()
-                       .shortEvent("deu", fixtures::dvbText("Tatort"), fixtures::dvbText(""))
-                       .bytes());
+    root.recording(
+        "b.ts", 200,
+        fixtures::EventBuilder().shortEvent("deu", fixtures::dvbText("Tatort"), {}).bytes());
   }
 
   // Names in `directory` that start with a dot: temporary files.
   static std::vector<std::string> hiddenFiles(const std::filesystem::path& directory) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-      const std::string name = entry.path().filename();
-      if (name.starts_with(".")) names.push_back(name);
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+      if (entry.path().filename().string().starts_with(".")) names.push_back(entry.path());
     return names;
   }
 

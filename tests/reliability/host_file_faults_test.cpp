@@ -1,0 +1,78 @@
+// The host's own files when the disk fails them. The configuration store whose file cannot be
+// replaced: setKey reports it, the old file stays byte for byte with no temporary file beside
+// it, and this process keeps the value. A list or configuration file that cannot be read, or is
+// a directory, reads as empty, as the host documents for an unreadable file.
+#include <fstream>
+#include <iterator>
+
+#include "host/econfig.h"
+#include "movielist/display_name.h"
+#include "tests/reliability/fault_fixture.h"
+
+namespace reliability {
+namespace {
+
+using ConfigFaults = FaultTest;
+
+TEST_F(ConfigFaults, AFailedWriteKeepsTheOldFileAndTheSettingTakesEffect) {
+  eConfig& store = *eConfig::instance();
+  ASSERT_EQ(0, store.setKey(kEitInfoKey, 1));
+  const auto contents = [this] {
+    std::ifstream stream(root.root() / "config", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), {});
+  };
+  const std::string old = contents();
+  for (const SyscallFault& fault : kNoSpaceFaults) {
+    EXPECT_EQ(0, resultInChildUnder(
+                     fault, [&store] { return store.setKey(kEitInfoKey, 0) == -1 ? 0 : 1; }))
+        << fault.number;
+    EXPECT_EQ(old, contents()) << fault.number;
+  }
+  for (const PointFault& fault : kReplaceFaults) {
+    {
+      FailurePoint point(fault);
+      EXPECT_EQ(-1, store.setKey(kEitInfoKey, 0)) << fault.point;
+    }
+    EXPECT_EQ(old, contents()) << fault.point;
+    EXPECT_EQ("b", getFileName("/hdd/movie/b.ts", "b.ts"))
+        << "the event information is off: " << fault.point;
+  }
+  EXPECT_THAT(hiddenFiles(root.root()), ::testing::IsEmpty());
+}
+
+using HostFiles = FaultTest;
+
+// Mends a fault: the stream buffer's exception for a failed read, or for reading a directory,
+// left the host's reader and ended the process.
+TEST_F(HostFiles, AListOrConfigurationThatCannotBeReadOrIsADirectoryReadsAsEmpty) {
+  eZapMain& main = *eZapMain::instance();
+  main.loadRecordings(false);
+  ASSERT_EQ(1u, main.recordings().size());
+  {
+    FailurePoint point({"posix/io/rw/read", EIO});
+    main.loadRecordings(false);
+  }
+  EXPECT_TRUE(main.recordings().empty()) << "a failed read";
+  main.loadRecordings(false);
+  ASSERT_EQ(1u, main.recordings().size());
+  std::filesystem::remove(root.recordingsList());
+  root.directory("recordings.epl");
+  main.loadRecordings(false);
+  EXPECT_TRUE(main.recordings().empty()) << "a directory";
+
+  eConfig& store = *eConfig::instance();
+  ASSERT_EQ(0, store.setKey(kEitInfoKey, 0));
+  int value = -1;
+  {
+    FailurePoint point({"posix/io/rw/read", EIO});
+    store.open(root.root() / "config");
+  }
+  EXPECT_EQ(-1, store.getKey(kEitInfoKey, value)) << "a failed read";
+  root.directory("enigma");
+  store.open(root.movieDirectory() / "enigma");
+  EXPECT_EQ(-1, store.getKey(kEitInfoKey, value)) << "a directory";
+  EXPECT_EQ(-1, store.setKey(kEitInfoKey, 1)) << "cannot replace a directory";
+}
+
+}  // namespace
+}  // namespace reliability

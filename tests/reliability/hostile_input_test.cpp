@@ -1,0 +1,140 @@
+// Input that no recorder made. Names that whoever filled the disk may have chosen (format
+// directives, bytes that are no UTF-8, leading dashes, list-file tags, the longest names the file
+// system allows) are listed byte for byte and read back exactly as written. Event files with a
+// descriptor across the end of what is read, titles that are no Unicode, or that are no regular
+// files at all: a name stays well-formed UTF-8, a record that cannot name falls back to the file
+// name, and nothing stops or stalls the rebuild. A directory of 100,000 recordings is listed,
+// sorted, written and read back whole.
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "movielist/display_name.h"
+#include "movielist/recover.h"
+#include "tests/movielist/receiver_fixture.h"
+#include "tests/reliability/child_process.h"
+
+namespace {
+
+using fixtures::dvbText;
+using fixtures::EventBuilder;
+
+using HostileNames = ReceiverTest;
+
+TEST_F(HostileNames, AreListedByteForByteAndReadBackTheSame) {
+  // A name of 254 bytes leaves room for its event file's name, whose title holds format
+  // directives; one of 255 bytes does not, as the event file would need 256.
+  const std::string roomForEvent(251, 'a');
+  std::vector<std::string> names{
+      "%s%n%x%p.ts", "\xFF\xFE\xC3.ts",    "-rf.ts",
+      "--help.ts",   "#SERVICE: x.ts",     "#DESCRIPTION: y.ts",
+      " blank .ts",  roomForEvent + ".ts", std::string(252, 'b') + ".ts"};
+  for (const std::string& name : names) root.recording(name, 100);
+  root.file(roomForEvent + ".eit",
+            EventBuilder().shortEvent("deu", dvbText("%s%n%s%n"), dvbText("%99999d")).bytes());
+  ASSERT_EQ(1, recoverMovies(1));
+
+  const auto& reloaded = eZapMain::instance()->recordings();
+  ASSERT_EQ(names.size(), reloaded.size());
+  for (const eZapMain::Recording& recording : reloaded) {
+    const std::string name = recording.path.substr(std::string("/hdd/movie/").size());
+    const std::string stem = name.substr(0, name.size() - 3);
+    EXPECT_THAT(names, ::testing::Contains(name));
+    EXPECT_EQ(stem == roomForEvent ? "%s%n%s%n - %99999d" : stem, recording.description) << name;
+    EXPECT_EQ(recording.description, getFileName(recording.path, name)) << name;
+    EXPECT_EQ("1:0:1:0:0:0:000000:0:0:0:" + recording.path, recording.service) << name;
+  }
+}
+
+class HostileEventFiles : public ReceiverTest {
+ protected:
+  // The name the rebuild and the lookup both give "news.ts".
+  static std::string rebuiltName() {
+    if (recoverMovies(1) != 1 || DirMovieFile.size() != 1) return "(no rebuild)";
+    const std::string lookup = getFileName("/hdd/movie/news.ts", "news.ts");
+    return lookup == DirMovieFile[0].Description ? lookup : "(the lookup gave " + lookup + ")";
+  }
+};
+
+TEST_F(HostileEventFiles, ADescriptorAcrossTheEndOfTheReadIsNotSeen) {
+  root.recording("news.ts", 100,
+                 EventBuilder()
+                     .padTo(kEventFileReadSize - 6)
+                     .shortEvent("deu", dvbText("Across"), {})
+                     .bytes());
+  EXPECT_EQ("news", rebuiltName());
+}
+
+// Mends a fault found by event_record_fuzzer: in a title of the UTF-8 table, forms beyond
+// U+10FFFF went through the converter into the name.
+TEST_F(HostileEventFiles, CharactersBeyondUnicodeAreLeftOutOfAName) {
+  const std::string title =
+      "a\xF4\x90\x80\x80"
+      "b\xF9\xAA\xAA\xAA\xAA"
+      "c\xFC\x84\x80\x80\x80\x80"
+      "d\xF0\x9F\x8E\xAC";
+  root.recording("news.ts", 100,
+                 EventBuilder().shortEvent("deu", dvbText({0x15}, title), {}).bytes());
+  EXPECT_EQ("abcd\xF0\x9F\x8E\xAC", rebuiltName());
+}
+
+// Mends a fault: opening a FIFO named as an event file waited for a writer that never came,
+// and the rebuild hung with it.
+TEST_F(HostileEventFiles, EventFilesThatAreNoRegularFilesGiveTheFileNameAtOnce) {
+  root.recording("news.ts", 100);
+  const std::filesystem::path eit = root.movieDirectory() / "news.eit";
+  const auto namedByFile = [] {
+    return reliability::resultInChild([] { return rebuiltName() == "news" ? 0 : 1; }, 20);
+  };
+  std::filesystem::create_directory(eit);
+  EXPECT_EQ(0, namedByFile()) << "a directory";
+  std::filesystem::remove(eit);
+  ASSERT_EQ(0, ::mkfifo(eit.c_str(), 0644));
+  EXPECT_EQ(0, namedByFile()) << "a FIFO (" << 128 + SIGALRM << ": still waiting after 20 s)";
+  std::filesystem::remove(eit);
+  root.symlink("news.eit", "/dev/zero", 100);
+  EXPECT_EQ(0, namedByFile()) << "endless zeros";
+  std::filesystem::remove(eit);
+  root.symlink("news.eit", "news.eit", 100);
+  EXPECT_EQ(0, namedByFile()) << "a link to itself";
+}
+
+TEST_F(HostileEventFiles, AListFileThatIsAFifoIsReplacedNotWrittenInto) {
+  root.recording("news.ts", 100);
+  ASSERT_EQ(0, ::mkfifo(root.recordingsList().c_str(), 0644));
+  EXPECT_EQ(1, reliability::resultInChild([] { return recoverMovies(1); }, 20));
+  EXPECT_TRUE(std::filesystem::is_regular_file(root.recordingsList()));
+  EXPECT_THAT(*root.readRecordingsList(), ::testing::HasSubstr("#DESCRIPTION: news\n"));
+}
+
+constexpr int kRecordings = 100'000;
+
+using LargeDirectory = ReceiverTest;
+
+TEST_F(LargeDirectory, EveryRecordingIsListedSortedAndReadBack) {
+  // Empty recordings, created in descending order so that the listing is not already sorted.
+  for (int index = kRecordings - 1; index >= 0; --index) {
+    const std::string name = "movie" + std::to_string(1'000'000 + index).substr(1) + ".ts";
+    ASSERT_TRUE(std::ofstream(root.movieDirectory() / name)) << name;
+  }
+  ASSERT_EQ(1, recoverMovies(1));
+  EXPECT_TRUE(
+      std::is_sorted(DirMovieFile.begin(), DirMovieFile.end(),
+                     [](const DIRFILES& a, const DIRFILES& b) { return a.FullPath < b.FullPath; }));
+
+  const std::string list = *root.readRecordingsList();
+  EXPECT_EQ(1 + 4 * kRecordings, std::count(list.begin(), list.end(), '\n'));
+  const auto& reloaded = eZapMain::instance()->recordings();
+  ASSERT_EQ(static_cast<std::size_t>(kRecordings), reloaded.size());
+  EXPECT_EQ("movie054321", reloaded[54321].description);
+  EXPECT_EQ(1, reloads());
+}
+
+}  // namespace

@@ -1,0 +1,106 @@
+// The rebuild when the disk fails it. Writing the list: the temporary list cannot be created, a
+// write finds no space, the sync or the rename fails, the directory cannot be read; each ends
+// with result 0, the old list byte for byte, no temporary file and no reload, in a process that
+// goes on. Reading the entries: an event file that cannot be read names its recording by the
+// file name, and an entry that vanishes between its two status queries is left out. The whole
+// program: quillon-host runs the plug-in with one of libfiu's failure points enabled from its
+// start, as `fiu-run -x -c "enable name=..."` runs it, and a key script starts the rebuild.
+#include <span>
+
+#include "movielist/display_name.h"
+#include "movielist/recover.h"
+#include "tests/e2e/host_process.h"
+#include "tests/reliability/fault_fixture.h"
+
+namespace reliability {
+namespace {
+
+using ::testing::HasSubstr;
+
+class ListFaults : public FaultTest {};
+
+TEST_F(ListFaults, AFailedStepKeepsTheOldListAndTheNextRebuildWritesIt) {
+  for (const SyscallFault& fault : kNoSpaceFaults) {
+    EXPECT_EQ(0, resultInChildUnder(
+                     fault, [this] { return recoverMovies(1) == 0 && reloads() == 0 ? 0 : 1; }))
+        << fault.number;
+    expectTheOldListUntouched();
+  }
+  const PointFault listingFaults[] = {{"posix/io/oc/open", EMFILE},
+                                      {"posix/io/dir/fdopendir", ENOMEM},
+                                      {"posix/io/dir/readdir", EIO},
+                                      {"posix/io/dir/readdir", EIO, 3}};
+  using Faults = std::span<const PointFault>;
+  for (const auto& [faults, listingFails] :
+       {std::pair{Faults(kReplaceFaults), false}, std::pair{Faults(listingFaults), true}}) {
+    for (const PointFault& fault : faults) {
+      SCOPED_TRACE(std::string(fault.point) + " after " + std::to_string(fault.callsFirst));
+      {
+        FailurePoint point(fault);
+        EXPECT_EQ(0, recoverMovies(1));
+      }
+      EXPECT_TRUE(!listingFails || DirMovieFile.empty());
+      expectTheOldListUntouched();
+    }
+  }
+  EXPECT_EQ(1, recoverMovies(1));
+  EXPECT_EQ(2u, eZapMain::instance()->recordings().size());
+  EXPECT_EQ(1, reloads());
+}
+
+class ScanFaults : public FaultTest {};
+
+TEST_F(ScanFaults, AnEventFileThatCannotBeOpenedOrReadGivesTheFileName) {
+  {
+    FailurePoint point({"posix/io/oc/open", EACCES});
+    EXPECT_EQ("b", getFileName("/hdd/movie/b.ts", "b.ts"));
+  }
+  {
+    FailurePoint point({"posix/io/rw/read", EIO});
+    ASSERT_EQ(1, recoverMovies(1));
+    EXPECT_EQ("b", getFileName("/hdd/movie/b.ts", "b.ts"));
+  }
+  EXPECT_THAT(*root.readRecordingsList(), HasSubstr("\n#DESCRIPTION: b\n"));
+  EXPECT_EQ("Tatort", getFileName("/hdd/movie/b.ts", "b.ts")) << "and once it reads again";
+}
+
+// The first query of an entry does not follow links; the second, for a link, does. Failing
+// every following query with ENOENT is what a link whose target vanished in between sees.
+TEST_F(ScanFaults, AnEntryThatVanishesBetweenItsStatusQueriesIsSkipped) {
+  root.symlink("link.ts", "a.ts", 300);
+  const SyscallFault targetGone{__NR_newfstatat, ENOENT, SyscallFault::When::Equals, 3, 0};
+  EXPECT_EQ(1, resultInChildUnder(targetGone, [] { return recoverMovies(1); }));
+  EXPECT_THAT(*root.readRecordingsList(), ::testing::AllOf(HasSubstr("\n/hdd/movie/b.ts\n"),
+                                                           ::testing::Not(HasSubstr("link.ts"))));
+}
+
+// What fiu-run -x sets up, behind the sanitizer runtime where there is one to put first; the
+// leak checker is told of libfiu's own.
+std::vector<std::string> faultEnvironment(const std::string& point, int error) {
+  const std::string first = QUILLON_PRELOAD_FIRST;
+  return {"LD_PRELOAD=" + (first.empty() ? "" : first + " ") + QUILLON_FIU_RUN_PRELOAD + " " +
+              QUILLON_FIU_POSIX_PRELOAD,
+          "FIU_ENABLE=enable name=" + point + ",failinfo=" + std::to_string(error),
+          std::string("LSAN_OPTIONS=suppressions=") + QUILLON_LIBFIU_LEAKS};
+}
+
+class WholeProgramFaults : public FaultTest {};
+
+TEST_F(WholeProgramFaults, TheUserReadsTheFailureAndTheOldListStays) {
+  for (const PointFault& fault :
+       {PointFault{"posix/io/sync/fsync", EIO}, PointFault{"posix/io/dir/rename", ENOSPC},
+        PointFault{"posix/io/dir/readdir", EIO}}) {
+    SCOPED_TRACE(fault.point);
+    const HostRun run =
+        runProgram(QUILLON_HOST_PATH,
+                   {"--root", root.root().string(), "--keys", "exit down down ok ok exit exit"},
+                   faultEnvironment(fault.point, fault.error));
+    EXPECT_EQ(0, run.status) << run.errors;
+    EXPECT_THAT(run.out, HasSubstr("\n  Movies could not be recovered.\n"));
+    EXPECT_THAT(run.out, ::testing::Not(HasSubstr("recordings reloaded")));
+    expectTheOldListUntouched();
+  }
+}
+
+}  // namespace
+}  // namespace reliability
