@@ -1,0 +1,78 @@
+// How SIGINT, SIGTERM and SIGHUP end quillon-host: the clean-ups run, last registered first,
+// and the process ends by the signal itself, as its parent (a shell) expects.
+#include "runner/signal_exit.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+int reportFd = -1;
+
+void first() noexcept {
+  ::write(reportFd, "1", 1);
+}
+void second() noexcept {
+  ::write(reportFd, "2", 1);
+}
+void removed() noexcept {
+  ::write(reportFd, "x", 1);
+}
+
+struct Ending {
+  int signal = 0;  // 0: the child exited normally
+  std::string cleanups;
+};
+
+// Runs a child that registers the clean-ups and sends itself `signalNumber`.
+Ending endChildBy(int signalNumber) {
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipeFds[0]);
+    reportFd = pipeFds[1];
+    signal_exit::install();
+    signal_exit::addCleanup(first);
+    signal_exit::addCleanup(removed);
+    signal_exit::addCleanup(second);
+    signal_exit::removeCleanup(removed);
+    ::raise(signalNumber);
+    std::_Exit(0);
+  }
+  ::close(pipeFds[1]);
+  Ending ending;
+  char buffer[16];
+  for (ssize_t count; (count = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+    ending.cleanups.append(buffer, static_cast<std::size_t>(count));
+  ::close(pipeFds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (WIFSIGNALED(status)) ending.signal = WTERMSIG(status);
+  return ending;
+}
+
+TEST(SignalExit, CleanupsRunLastFirstAndTheSignalEndsTheProcess) {
+  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    const Ending ending = endChildBy(signalNumber);
+    EXPECT_EQ(signalNumber, ending.signal) << strsignal(signalNumber);
+    EXPECT_EQ("21", ending.cleanups) << strsignal(signalNumber);
+  }
+}
+
+TEST(SignalExit, HoldsAtMostItsNumberOfCleanups) {
+  for (int index = 0; index < signal_exit::kMaxCleanups; ++index)
+    ASSERT_TRUE(signal_exit::addCleanup(first)) << index;
+  EXPECT_FALSE(signal_exit::addCleanup(second));
+  signal_exit::removeCleanup(first);
+  EXPECT_TRUE(signal_exit::addCleanup(second));
+  signal_exit::removeCleanup(second);
+}
+
+}  // namespace
