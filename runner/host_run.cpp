@@ -13,7 +13,9 @@
 #include "runner/headless.h"
 #include "runner/plugin_loader.h"
 #include "runner/recordings_report.h"
+#ifdef QUILLON_TERMINAL_DISPLAY
 #include "runner/terminal_display.h"
+#endif
 
 namespace {
 
@@ -68,8 +70,15 @@ int runOnTerminal(const LoadedPlugin& plugin, std::ostream& errors) {
     errors << "quillon-host: no terminal to draw on; give --keys to run headless\n";
     return kExitBadCommandLine;
   }
+#ifdef QUILLON_TERMINAL_DISPLAY
   TerminalDisplay terminal;
   return runPlugin(plugin, terminal, errors);
+#else
+  static_cast<void>(plugin);
+  errors << "quillon-host: this build has no terminal display (there was no ncurses for its "
+            "CPU); give --keys to run headless\n";
+  return kExitBadCommandLine;
+#endif
 }
 
 }  // namespace

@@ -39,6 +39,21 @@ TEST_F(ScanTest, ListsALinkDatedByTheLinkItselfAndSkipsDanglingOnes) {
   EXPECT_EQ(5000, DirMovieFile[1].FileDate);
 }
 
+// Guards the 32-bit receivers: without 64-bit file offsets and times their status query fails
+// for a file larger than 2 GiB or dated after January 2038, and the recording dropped out.
+TEST_F(ScanTest, ListsRecordingsLargerThan4GiBAndDatedAfter2038) {
+  constexpr std::int64_t kAfter2038 = std::int64_t{1} << 32;  // in the year 2106
+  root.recording("large.ts", 1767225600);
+  root.recording("later.ts", kAfter2038);
+  root.recording("earlier.ts", kAfter2038 - 1);
+  const std::filesystem::path large = root.movieDirectory() / "large.ts";
+  std::filesystem::resize_file(large, std::uintmax_t{5} << 30);  // sparse: no disk used
+  ASSERT_EQ(std::uintmax_t{5} << 30, std::filesystem::file_size(large));
+  ASSERT_EQ(1, recoverMovies(4));
+  EXPECT_EQ((std::vector<std::string>{"later.ts", "earlier.ts", "large.ts"}), listedNames());
+  EXPECT_EQ(kAfter2038, DirMovieFile[0].FileDate);
+}
+
 TEST_F(ScanTest, EachRebuildStartsFromAnEmptyList) {
   root.recording("first.ts", 100);
   ASSERT_EQ(1, recoverMovies(1));

@@ -6,5 +6,6 @@
 #include <set>
 #include <string>
 
-// Reads a 64-bit ELF shared object; throws std::runtime_error when it is cut short.
+// Reads an ELF shared object of either word size and byte order; throws std::runtime_error when
+// it is no ELF file or is cut short.
 std::set<std::string> definedDynamicSymbols(const std::filesystem::path& file);

@@ -1,9 +1,11 @@
 #include "tests/reliability/syscall_fault.h"
 
+#include <asm/unistd.h>
 #include <linux/audit.h>
 #include <linux/seccomp.h>
 #include <sys/prctl.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <iterator>
 
@@ -11,16 +13,32 @@
 
 namespace reliability {
 
-#if !defined(__x86_64__)
-#error "the filter knows the system calls of x86-64 only"
+namespace {
+
+// The audit architecture whose system-call numbers <asm/unistd.h> gives; 0 where this file
+// does not know the CPU, and then no filter is installed.
+#if defined(__x86_64__)
+constexpr std::uint32_t kArchitecture = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+constexpr std::uint32_t kArchitecture = AUDIT_ARCH_AARCH64;
+#elif defined(__arm__)
+constexpr std::uint32_t kArchitecture = AUDIT_ARCH_ARM;
+#elif defined(__s390x__)
+constexpr std::uint32_t kArchitecture = AUDIT_ARCH_S390X;
+#elif defined(__i386__)
+constexpr std::uint32_t kArchitecture = AUDIT_ARCH_I386;
+#else
+constexpr std::uint32_t kArchitecture = 0;
 #endif
-static constexpr std::uint32_t kArchitecture = AUDIT_ARCH_X86_64;
+
+// Where an argument's low 32 bits lie in its 64-bit slot: first on a little-endian CPU.
+constexpr std::uint32_t kLowHalf = __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__ ? 4 : 0;
 
 // Installs the filter in this process for good; false when the kernel refuses it.
-static bool installSyscallFault(const SyscallFault& fault) {
-  // An argument's low 32 bits lie first, as these little-endian machines store them.
+bool installSyscallFault(const SyscallFault& fault) {
+  if (kArchitecture == 0) return false;
   const std::uint32_t argument =
-      offsetof(seccomp_data, args) + fault.argument * sizeof(std::uint64_t);
+      offsetof(seccomp_data, args) + fault.argument * sizeof(std::uint64_t) + kLowHalf;
   const std::uint32_t error = static_cast<std::uint32_t>(fault.error) & SECCOMP_RET_DATA;
   sock_filter program[]{
       BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
@@ -36,6 +54,17 @@ static bool installSyscallFault(const SyscallFault& fault) {
   const sock_fprog filter{static_cast<unsigned short>(std::size(program)), program};
   return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
          ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
+}
+
+}  // namespace
+
+std::optional<std::string> syscallFaultsUnavailable() {
+  if (kArchitecture == 0) return "the seccomp filter does not know this CPU's system calls";
+  // A filter that fails a call nobody makes, installed in a child.
+  const SyscallFault nothing{__NR_getpid, EPERM, SyscallFault::When::Equals, 0, 0xFFFFFFFF};
+  if (resultInChild([&] { return installSyscallFault(nothing) ? 0 : 1; }) == 0) return std::nullopt;
+  return "the kernel refuses seccomp filters from this process (qemu-user refuses them from "
+         "the programs it runs)";
 }
 
 int resultInChildUnder(const SyscallFault& fault, const std::function<int()>& body) {

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace reliability {
 
@@ -21,6 +23,10 @@ struct SyscallFault {
   unsigned argument;  // which argument is judged, from 0
   std::uint32_t value;
 };
+
+// Why this process cannot have system calls failed for it, or nothing when it can. A test
+// that needs a filter skips with this reason.
+std::optional<std::string> syscallFaultsUnavailable();
 
 // The result of `body` run in a child process under `fault` (child_process.h); 2 when the
 // kernel refuses the filter.
