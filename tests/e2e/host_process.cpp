@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -29,11 +30,24 @@ std::string readBack(const Capture& file) {
   return (std::ostringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str();
 }
 
+// The emulator that runs the target's programs when the tests run under one (CTest sets it
+// for a cross build), split into words; empty when the program runs natively.
+std::vector<std::string> emulatorCommand() {
+  std::vector<std::string> words;
+  const char* emulator = std::getenv("QUILLON_TEST_EMULATOR");
+  std::istringstream stream(emulator != nullptr ? emulator : "");
+  for (std::string word; stream >> word;) words.push_back(word);
+  return words;
+}
+
 }  // namespace
 
 HostRun runProgram(const std::string& program, std::vector<std::string> arguments,
                    std::vector<std::string> environment) {
   arguments.insert(arguments.begin(), program);
+  const std::vector<std::string> emulator = emulatorCommand();
+  arguments.insert(arguments.begin(), emulator.begin(), emulator.end());
+  const std::string& executable = arguments.front();
   Capture out(std::tmpfile(), &std::fclose), errors(std::tmpfile(), &std::fclose);
 
   posix_spawn_file_actions_t actions;
@@ -42,8 +56,8 @@ HostRun runProgram(const std::string& program, std::vector<std::string> argument
   posix_spawn_file_actions_adddup2(&actions, fileno(out.get()), STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, fileno(errors.get()), STDERR_FILENO);
   pid_t child = 0;
-  int failed = posix_spawn(&child, program.c_str(), &actions, nullptr, pointers(arguments).data(),
-                           pointers(environment).data());
+  int failed = posix_spawn(&child, executable.c_str(), &actions, nullptr,
+                           pointers(arguments).data(), pointers(environment).data());
   posix_spawn_file_actions_destroy(&actions);
   int status = 0;
   if (failed != 0 || waitpid(child, &status, 0) != child)
