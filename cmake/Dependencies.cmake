@@ -2,6 +2,7 @@
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SIGC REQUIRED IMPORTED_TARGET sigc++-3.0)
 pkg_check_modules(NCURSES REQUIRED IMPORTED_TARGET ncursesw)
+pkg_check_modules(UTF8PROC REQUIRED IMPORTED_TARGET libutf8proc)
 find_package(GTest REQUIRED)
 find_program(MSGFMT msgfmt REQUIRED)
 
