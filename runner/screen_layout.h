@@ -62,10 +62,10 @@ struct WidgetLayout {
   int buttonTop() const;
 };
 
-// The smallest terminal at which a widget's box fits, and what is shown in the meantime.
+// A frame on a terminal: its boxes, or a notice where the terminal is too small for them.
 struct ScreenLayout {
-  TerminalSize needed;
-  bool fits = true;
+  TerminalSize needed;  // the smallest terminal that holds every box
+  bool fits = true;     // the terminal holds every box
   // The widgets, bottom one first, boxes moved in to fit the terminal; empty when it is too small.
   std::vector<WidgetLayout> widgets;
   // Where it is too small: the lines that say so, at their terminal line and column.
