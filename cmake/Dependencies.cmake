@@ -2,6 +2,7 @@
 # the first group only; the tests (BUILD_TESTING) need the second.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SIGC REQUIRED IMPORTED_TARGET sigc++-3.0)
+pkg_check_modules(UTF8PROC REQUIRED IMPORTED_TARGET libutf8proc)
 find_program(MSGFMT msgfmt REQUIRED)
 # The terminal display. A target without ncurses still gets quillon-host, headless only.
 pkg_check_modules(NCURSES IMPORTED_TARGET ncursesw)

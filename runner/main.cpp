@@ -7,8 +7,11 @@
 #include "runner/command_line.h"
 #include "runner/host_run.h"
 #include "runner/message_catalogue.h"
+#include "runner/signal_exit.h"
 
 int main(int argc, char** argv) {
+  // Before anything that holds a resource a signal must give back: the terminal, a temporary file.
+  signal_exit::install();
   auto parsed = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (auto* error = std::get_if<CommandLineError>(&parsed)) {
     std::cerr << "quillon-host: " << error->message << "\nTry 'quillon-host --help'.\n";

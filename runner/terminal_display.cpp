@@ -1,11 +1,17 @@
 #include "runner/terminal_display.h"
 
 #include <curses.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <string>
+#include <string_view>
 
-#include "host/gui/geometry.h"
+#include "runner/screen_layout.h"
+#include "runner/signal_exit.h"
 
 namespace {
 
@@ -13,111 +19,159 @@ constexpr short kWindowColours = 1;
 constexpr short kCurrentColours = 2;
 constexpr int kEscape = 27;
 
-// The columns `text` takes: its UTF-8 characters.
-int displayWidth(const std::string& text) {
-  return static_cast<int>(
-      std::count_if(text.begin(), text.end(), [](char byte) { return (byte & 0xC0) != 0x80; }));
+// What a signal handler needs to give the terminal back, prepared in advance because it may
+// not allocate or call ncurses: the terminal's modes before ncurses took it over, and the
+// bytes that undo what ncurses changed on the screen.
+termios savedModes;
+std::array<char, 256> resetBytes;
+std::atomic<std::size_t> resetLength{0};
+static_assert(std::atomic<std::size_t>::is_always_lock_free);
+
+void restoreTerminal() noexcept {
+  if (const std::size_t length = resetLength.load(); length > 0) {
+    [[maybe_unused]] const ssize_t written = ::write(STDOUT_FILENO, resetBytes.data(), length);
+  }
+  ::tcsetattr(STDIN_FILENO, TCSANOW, &savedModes);
 }
 
-// A widget's place on the terminal: its cells, moved in where the terminal is too small.
-struct Area {
-  int top;
-  int left;
-  int lines;
-  int columns;
-};
-
-Area areaOf(const eWidgetView& widget, int contentLines) {
-  Area area{widget.position.y / kRowHeight, widget.position.x / kCharacterWidth, contentLines + 4,
-            widget.size.width / kCharacterWidth};
-  area.columns = std::min(area.columns, COLS);
-  area.lines = std::min(area.lines, LINES);
-  area.top = std::clamp(area.top, 0, LINES - area.lines);
-  area.left = std::clamp(area.left, 0, COLS - area.columns);
-  return area;
+// A terminfo string without its padding (`$<5>`), which asks for delays that only the slow
+// terminals of old needed.
+std::string withoutPadding(std::string_view value) {
+  std::string bytes;
+  while (!value.empty()) {
+    const std::size_t padding = value.find("$<");
+    const std::size_t end = value.find('>', padding);
+    if (padding == std::string_view::npos || end == std::string_view::npos) break;
+    bytes += value.substr(0, padding);
+    value.remove_prefix(end + 1);
+  }
+  return bytes += value;
 }
 
-void drawFrame(const Area& area, const std::string& caption) {
-  attrset(COLOR_PAIR(kWindowColours));
-  for (int line = 0; line < area.lines; ++line)
-    mvhline(area.top + line, area.left, ' ', area.columns);
-  mvhline(area.top, area.left + 1, ACS_HLINE, area.columns - 2);
-  mvhline(area.top + area.lines - 1, area.left + 1, ACS_HLINE, area.columns - 2);
-  mvvline(area.top + 1, area.left, ACS_VLINE, area.lines - 2);
-  mvvline(area.top + 1, area.left + area.columns - 1, ACS_VLINE, area.lines - 2);
-  mvaddch(area.top, area.left, ACS_ULCORNER);
-  mvaddch(area.top, area.left + area.columns - 1, ACS_URCORNER);
-  mvaddch(area.top + area.lines - 1, area.left, ACS_LLCORNER);
-  mvaddch(area.top + area.lines - 1, area.left + area.columns - 1, ACS_LRCORNER);
-  mvaddstr(area.top, area.left + 2, (" " + caption + " ").c_str());
+// Ordinary attributes, the keypad back to its normal keys, the ordinary screen back instead of
+// the one ncurses drew on, and the cursor shown (last: leaving that screen may bring back the
+// cursor as it was when ncurses entered it): each as this terminal spells it.
+void prepareResetBytes() {
+  std::string bytes;
+  for (const char* capability : {"sgr0", "rmkx", "rmcup", "cnorm"}) {
+    const char* value = tigetstr(capability);
+    if (value != nullptr && value != reinterpret_cast<char*>(-1)) bytes += withoutPadding(value);
+  }
+  if (bytes.size() > resetBytes.size()) return;
+  std::copy(bytes.begin(), bytes.end(), resetBytes.begin());
+  resetLength.store(bytes.size());
 }
 
-void drawSeparator(const eRowView& row, int line, int left, int width) {
-  const int length = std::max(0, width - 2 * row.margin);
-  if (!row.image.empty()) {
-    std::string image;
-    for (int column = 0; column < length; ++column) image += "\u2550";
-    mvaddstr(line, left + row.margin, image.c_str());
-  } else if (row.line) {
-    mvhline(line, left + row.margin, ACS_HLINE, length);
+std::optional<eRCKey> remoteControlKey(int key) {
+  switch (key) {
+    case KEY_UP:
+      return eRCKey::up;
+    case KEY_DOWN:
+      return eRCKey::down;
+    case KEY_LEFT:
+      return eRCKey::left;
+    case KEY_RIGHT:
+      return eRCKey::right;
+    case KEY_ENTER:
+    case '\n':
+    case '\r':
+      return eRCKey::ok;
+    case kEscape:
+    case 'q':
+      return eRCKey::exit;
+    default:
+      return std::nullopt;
   }
 }
 
-void drawRow(const eRowView& row, bool current, int line, int left, int width) {
+void useColours(bool current) {
   attrset(COLOR_PAIR(current ? kCurrentColours : kWindowColours) | (current ? A_BOLD : 0));
-  mvhline(line, left, ' ', width);
-  if (row.kind == eRowView::Kind::separator) return drawSeparator(row, line, left, width);
-  std::string text = row.text;
-  if (row.kind == eRowView::Kind::check) text.insert(0, row.checked ? "[x] " : "[ ] ");
-  int column = left + row.indent;
-  if (row.align == 2) column = left + std::max(0, (width - displayWidth(text)) / 2);
-  if (row.align == 1) column = left + std::max(0, width - displayWidth(text));
-  mvaddnstr(line, column, text.c_str(), static_cast<int>(text.size()));
 }
 
-void drawListWindow(const eWidgetView& widget) {
-  const Area area = areaOf(widget, static_cast<int>(widget.rows.size()));
-  drawFrame(area, widget.caption);
-  const int width = area.columns - 4;
-  for (std::size_t index = 0; index < widget.rows.size(); ++index) {
-    drawRow(widget.rows[index], static_cast<int>(index) == widget.currentRow,
-            area.top + 1 + static_cast<int>(index), area.left + 2, width);
-  }
-  attrset(COLOR_PAIR(kWindowColours));
-  const int helpLine = area.top + area.lines - 2;
-  mvhline(helpLine - 1, area.left + 1, ACS_HLINE, area.columns - 2);
-  mvaddch(helpLine - 1, area.left, ACS_LTEE);
-  mvaddch(helpLine - 1, area.left + area.columns - 1, ACS_RTEE);
-  mvaddnstr(helpLine, area.left + 2, widget.help.c_str(), static_cast<int>(widget.help.size()));
+void drawFrame(const WidgetLayout& layout) {
+  const BoxArea& box = layout.box;
+  useColours(false);
+  for (int line = 0; line < box.lines; ++line) mvhline(box.top + line, box.left, ' ', box.columns);
+  const int bottom = box.top + box.lines - 1;
+  const int right = box.left + box.columns - 1;
+  mvhline(box.top, box.left + 1, ACS_HLINE, box.columns - 2);
+  mvhline(bottom, box.left + 1, ACS_HLINE, box.columns - 2);
+  mvvline(box.top + 1, box.left, ACS_VLINE, box.lines - 2);
+  mvvline(box.top + 1, right, ACS_VLINE, box.lines - 2);
+  mvaddch(box.top, box.left, ACS_ULCORNER);
+  mvaddch(box.top, right, ACS_URCORNER);
+  mvaddch(bottom, box.left, ACS_LLCORNER);
+  mvaddch(bottom, right, ACS_LRCORNER);
+  mvaddstr(box.top, box.left + 2, (" " + layout.caption + " ").c_str());
 }
 
-void drawMessageBox(const eWidgetView& widget) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start <= widget.text.size()) {
-    std::size_t end = std::min(widget.text.find('\n', start), widget.text.size());
-    lines.push_back(widget.text.substr(start, end - start));
-    start = end + 1;
+// The inside of a box begins after its border and a blank.
+int insideLeft(const WidgetLayout& layout) {
+  return layout.box.left + 2;
+}
+
+void drawBodyLine(const WidgetLayout& layout, const BoxLine& line, int terminalLine) {
+  const bool current = line.row >= 0 && line.row == layout.currentRow;
+  useColours(current);
+  const int left = insideLeft(layout);
+  if (current) mvhline(terminalLine, left, ' ', layout.insideColumns);
+  switch (line.rule) {
+    case Rule::image: {
+      std::string rule;
+      for (int column = 0; column < line.ruleColumns; ++column) rule += "\u2550";
+      mvaddstr(terminalLine, left + line.column, rule.c_str());
+      break;
+    }
+    case Rule::line:
+      mvhline(terminalLine, left + line.column, ACS_HLINE, line.ruleColumns);
+      break;
+    case Rule::none:
+      mvaddstr(terminalLine, left + line.column, line.text.c_str());
+      break;
   }
-  const Area area = areaOf(widget, static_cast<int>(lines.size()));
-  drawFrame(area, widget.caption);
-  for (std::size_t index = 0; index < lines.size(); ++index) {
-    mvaddstr(area.top + 1 + static_cast<int>(index), area.left + 2, lines[index].c_str());
+}
+
+void drawHelp(const WidgetLayout& layout) {
+  useColours(false);
+  const BoxArea& box = layout.box;
+  const int ruleLine = layout.helpTop() - 1;
+  mvhline(ruleLine, box.left + 1, ACS_HLINE, box.columns - 2);
+  mvaddch(ruleLine, box.left, ACS_LTEE);
+  mvaddch(ruleLine, box.left + box.columns - 1, ACS_RTEE);
+  for (std::size_t index = 0; index < layout.help.size(); ++index) {
+    mvaddstr(layout.helpTop() + static_cast<int>(index), insideLeft(layout),
+             layout.help[index].c_str());
   }
-  int column = area.left + 2;
-  for (std::size_t index = 0; index < widget.buttons.size(); ++index) {
-    const bool current = static_cast<int>(index) == widget.currentButton;
-    attrset(COLOR_PAIR(current ? kCurrentColours : kWindowColours) | (current ? A_BOLD : 0));
-    std::string label = " " + widget.buttons[index] + " ";
-    mvaddstr(area.top + area.lines - 2, column, label.c_str());
-    column += displayWidth(label) + 2;
+}
+
+void drawButtons(const WidgetLayout& layout) {
+  for (const BoxButton& button : layout.buttons) {
+    useColours(button.current);
+    mvaddstr(layout.buttonTop() + button.line, insideLeft(layout) + button.column,
+             (" " + button.label + " ").c_str());
+  }
+}
+
+void drawWidget(const WidgetLayout& layout) {
+  drawFrame(layout);
+  for (std::size_t index = 0; index < layout.body.size(); ++index)
+    drawBodyLine(layout, layout.body[index], layout.bodyTop() + static_cast<int>(index));
+  if (layout.kind == eWidgetView::Kind::messageBox) {
+    drawButtons(layout);
+  } else {
+    drawHelp(layout);
   }
 }
 
 }  // namespace
 
 TerminalDisplay::TerminalDisplay() {
+  ::tcgetattr(STDIN_FILENO, &savedModes);
+  // Only fails where other clean-ups fill every place; the terminal is then restored on an
+  // ordinary end alone, as ncurses would have it.
+  signal_exit::addCleanup(restoreTerminal);
   initscr();
+  prepareResetBytes();
   cbreak();
   noecho();
   keypad(stdscr, TRUE);
@@ -132,47 +186,34 @@ TerminalDisplay::TerminalDisplay() {
 
 TerminalDisplay::~TerminalDisplay() {
   endwin();
+  signal_exit::removeCleanup(restoreTerminal);
 }
 
 void TerminalDisplay::refresh(const eScreenFrame& frame) {
   lastFrame_ = frame;
+  redraw();
+}
+
+void TerminalDisplay::redraw() {
+  const ScreenLayout screen = layOutScreen(lastFrame_, {COLS, LINES});
+  tooSmall_ = !screen.fits;
   attrset(A_NORMAL);
   erase();
-  for (const eWidgetView& widget : frame) {
-    if (widget.kind == eWidgetView::Kind::messageBox) {
-      drawMessageBox(widget);
-    } else {
-      drawListWindow(widget);
-    }
-  }
+  for (const ScreenLayout::NoticeLine& line : screen.notice)
+    mvaddstr(line.line, line.column, line.text.c_str());
+  for (const WidgetLayout& widget : screen.widgets) drawWidget(widget);
   ::refresh();
 }
 
 std::optional<eRCKey> TerminalDisplay::nextKey() {
   for (;;) {
-    switch (getch()) {
-      case ERR:
-        return std::nullopt;
-      case KEY_RESIZE:
-        refresh(eScreenFrame(lastFrame_));
-        break;
-      case KEY_UP:
-        return eRCKey::up;
-      case KEY_DOWN:
-        return eRCKey::down;
-      case KEY_LEFT:
-        return eRCKey::left;
-      case KEY_RIGHT:
-        return eRCKey::right;
-      case KEY_ENTER:
-      case '\n':
-      case '\r':
-        return eRCKey::ok;
-      case kEscape:
-      case 'q':
-        return eRCKey::exit;
-      default:
-        break;
+    const int key = getch();
+    if (key == ERR) return std::nullopt;
+    if (key == KEY_RESIZE) {
+      redraw();
+      continue;
     }
+    const std::optional<eRCKey> remoteKey = remoteControlKey(key);
+    if (remoteKey && (!tooSmall_ || *remoteKey == eRCKey::exit)) return remoteKey;
   }
 }

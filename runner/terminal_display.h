@@ -1,6 +1,8 @@
 // The terminal as the receiver's on-screen display and remote control (ncurses): widgets are
 // drawn where the host places them on the 720 by 576 display, one character cell standing for
-// 8 by 20 pixels; the arrow keys, Enter and Escape (or q) are the remote control's keys.
+// 8 by 20 pixels, as runner/screen_layout.h lays them out; the arrow keys, Enter and Escape (or
+// q) are the remote control's keys. A terminal too small for the display says so and passes
+// on only the exit key until it is resized.
 #pragma once
 
 #include <optional>
@@ -10,7 +12,8 @@
 
 class TerminalDisplay : public eScreen, public eKeySource {
  public:
-  // Takes over the terminal until destroyed.
+  // Takes over the terminal until destroyed; a signal that ends the process meanwhile (see
+  // runner/signal_exit.h, installed first) restores it.
   TerminalDisplay();
   TerminalDisplay(const TerminalDisplay&) = delete;
   TerminalDisplay& operator=(const TerminalDisplay&) = delete;
@@ -23,5 +26,9 @@ class TerminalDisplay : public eScreen, public eKeySource {
   std::optional<eRCKey> nextKey() override;
 
  private:
+  // Draws the last frame for the terminal's present size.
+  void redraw();
+
   eScreenFrame lastFrame_;
+  bool tooSmall_ = false;
 };

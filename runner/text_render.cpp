@@ -1,59 +1,48 @@
 #include "runner/text_render.h"
 
-#include <algorithm>
-
-#include "host/gui/geometry.h"
+#include "runner/screen_layout.h"
 
 namespace {
 
-// A window frame's share of a row: border and padding on either side.
-constexpr int kFrameColumns = 4;
-
-std::string separatorText(const eRowView& row, int columns) {
-  const int length = std::max(0, columns - 2 * row.margin);
-  if (!row.image.empty()) return std::string(row.margin, ' ') + std::string(length, '=');
-  if (row.line) return std::string(row.margin, ' ') + std::string(length, '-');
-  return "";
+void dropTrailingBlanks(std::string& line) {
+  line.erase(line.find_last_not_of(' ') + 1);
 }
 
-std::string rowText(const eRowView& row, int columns) {
-  switch (row.kind) {
-    case eRowView::Kind::menu:
-    case eRowView::Kind::multi:
-      return row.text;
-    case eRowView::Kind::check:
-      return (row.checked ? "[x] " : "[ ] ") + row.text;
-    case eRowView::Kind::separator:
-      return separatorText(row, columns);
-  }
-  return row.text;
+// A separator's rule: `=` for one drawn with the skin's image, `-` for a plain line.
+std::string ruleText(const BoxLine& line) {
+  return std::string(line.column, ' ') +
+         std::string(line.ruleColumns, line.rule == Rule::image ? '=' : '-');
 }
 
-void addListLines(const eWidgetView& widget, std::vector<std::string>& lines) {
-  const int columns = widget.size.width / kCharacterWidth - kFrameColumns;
-  for (std::size_t index = 0; index < widget.rows.size(); ++index) {
-    const char* marker = static_cast<int>(index) == widget.currentRow ? "  > " : "    ";
-    std::string line = marker + rowText(widget.rows[index], columns);
-    line.erase(line.find_last_not_of(' ') + 1);
-    lines.push_back(line);
+void addListLines(const WidgetLayout& layout, std::vector<std::string>& lines) {
+  for (const BoxLine& each : layout.body) {
+    const bool marked = each.row == layout.currentRow && !each.continued;
+    std::string line =
+        (marked ? "  > " : "    ") + (each.rule == Rule::none ? each.text : ruleText(each));
+    dropTrailingBlanks(line);
+    lines.push_back(std::move(line));
   }
-  if (!widget.help.empty()) lines.push_back("  help: " + widget.help);
+  for (std::size_t index = 0; index < layout.help.size(); ++index)
+    lines.push_back((index == 0 ? "  help: " : "        ") + layout.help[index]);
 }
 
-void addMessageLines(const eWidgetView& widget, std::vector<std::string>& lines) {
-  std::size_t start = 0;
-  while (start <= widget.text.size()) {
-    std::size_t end = std::min(widget.text.find('\n', start), widget.text.size());
-    lines.push_back("  " + widget.text.substr(start, end - start));
-    start = end + 1;
+void addButtonLine(std::string& buttons, std::vector<std::string>& lines) {
+  dropTrailingBlanks(buttons);
+  lines.push_back(std::move(buttons));
+}
+
+void addMessageLines(const WidgetLayout& layout, std::vector<std::string>& lines) {
+  for (const BoxLine& each : layout.body) lines.push_back("  " + each.text);
+  std::string buttons;
+  for (std::size_t index = 0; index < layout.buttons.size(); ++index) {
+    const BoxButton& button = layout.buttons[index];
+    if (index == 0 || button.line != layout.buttons[index - 1].line) {
+      if (index > 0) addButtonLine(buttons, lines);
+      buttons = " ";
+    }
+    buttons += button.current ? " [" + button.label + "]" : "  " + button.label + " ";
   }
-  std::string buttons = " ";
-  for (std::size_t index = 0; index < widget.buttons.size(); ++index) {
-    const bool current = static_cast<int>(index) == widget.currentButton;
-    buttons += current ? " [" + widget.buttons[index] + "]" : "  " + widget.buttons[index] + " ";
-  }
-  buttons.erase(buttons.find_last_not_of(' ') + 1);
-  lines.push_back(buttons);
+  addButtonLine(buttons, lines);
 }
 
 }  // namespace
@@ -66,11 +55,12 @@ std::string widgetHeading(const eWidgetView& widget) {
 }
 
 std::vector<std::string> widgetBody(const eWidgetView& widget) {
+  const WidgetLayout layout = layOutWidget(widget);
   std::vector<std::string> lines;
   if (widget.kind == eWidgetView::Kind::messageBox) {
-    addMessageLines(widget, lines);
+    addMessageLines(layout, lines);
   } else {
-    addListLines(widget, lines);
+    addListLines(layout, lines);
   }
   return lines;
 }

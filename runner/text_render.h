@@ -1,5 +1,5 @@
-// The display as plain text, for the headless transcript: a widget's heading and its body,
-// one line per row, text line and button row.
+// The display as plain text, for the headless transcript: a widget's heading and its body, laid
+// out as on the terminal (runner/screen_layout.h), one line per line of the box.
 #pragma once
 
 #include <string>
@@ -9,5 +9,7 @@
 
 // `window "Quillon v2.00" at (170, 80)`.
 std::string widgetHeading(const eWidgetView& widget);
-// The widget's body, each line indented by two blanks; the current row is marked with "> ".
+// The widget's body, each line indented by two blanks: a window's rows, the current one marked
+// with "> ", and its help text after "help: "; a message box's text and its buttons, the current
+// one in brackets. A text wrapped in its box goes on over the lines below, indented alike.
 std::vector<std::string> widgetBody(const eWidgetView& widget);

@@ -1,0 +1,211 @@
+// quillon-host in a real terminal: tmux runs it in a pane of a chosen size, and what the pane
+// shows is read back with capture-pane. The frame must stay whole at any size the display
+// accepts, a resize must lay it out anew, and a signal must end it with the terminal restored.
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fixtures/receiver_builder.h"
+#include "runner/screen_layout.h"
+#include "runner/text_wrap.h"
+#include "tests/e2e/host_process.h"
+
+namespace {
+
+const std::string kTmux = QUILLON_TMUX_PATH;
+const std::string kHost = QUILLON_HOST_PATH;
+const std::string kReporter = QUILLON_EXIT_STATUS_REPORTER;
+
+// A detached tmux server of its own, with one pane that runs quillon-host on `root` and, when
+// it has ended, writes the status a shell would show to a file; the pane stays after the
+// program ends, so that the terminal's state can be read.
+class TerminalPane {
+ public:
+  TerminalPane(const fixtures::ReceiverRoot& root, TerminalSize size, const std::string& language)
+      : socket_((root.root() / "tmux.socket").string()),
+        configuration_((root.root() / "tmux.conf").string()),
+        report_(root.root() / "exit-status") {
+    std::ofstream(configuration_) << "set -g remain-on-exit on\n";
+    const std::vector<std::string> start = {"new-session",
+                                            "-d",
+                                            "-s",
+                                            "quillon",
+                                            "-x",
+                                            std::to_string(size.columns),
+                                            "-y",
+                                            std::to_string(size.lines),
+                                            kReporter,
+                                            report_.string(),
+                                            kHost,
+                                            "--root",
+                                            root.root().string()};
+    tmux(start, {"LC_ALL=C.UTF-8", "LANGUAGE=" + language});
+  }
+  ~TerminalPane() { tmux({"kill-server"}); }
+
+  // The pane's lines as shown.
+  std::vector<std::string> screen() {
+    std::istringstream text(tmux({"capture-pane", "-p", "-t", "quillon"}));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    return lines;
+  }
+  void press(const std::string& key) { tmux({"send-keys", "-t", "quillon", key}); }
+  void resize(TerminalSize size) {
+    tmux({"resize-window", "-t", "quillon", "-x", std::to_string(size.columns), "-y",
+          std::to_string(size.lines)});
+  }
+  // The status a shell would show for quillon-host; empty while it runs.
+  std::string exitStatus() const {
+    std::string status;
+    std::ifstream(report_) >> status;
+    return status;
+  }
+  // The process id of quillon-host; 0 until it has started.
+  pid_t programId() const {
+    pid_t program = 0;
+    std::ifstream(report_.string() + ".pid") >> program;
+    return program;
+  }
+  // A tmux format such as "#{pane_dead}" for the pane.
+  std::string query(const std::string& format) {
+    std::string value = tmux({"display-message", "-p", "-t", "quillon", format});
+    if (!value.empty() && value.back() == '\n') value.pop_back();
+    return value;
+  }
+  // Waits up to ten seconds for `holds`, asking again every 50 ms.
+  bool waitUntil(const std::function<bool()>& holds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!holds()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+  }
+
+ private:
+  std::string tmux(std::vector<std::string> arguments, std::vector<std::string> environment = {}) {
+    arguments.insert(arguments.begin(), {"-u", "-S", socket_, "-f", configuration_});
+    return runProgram(kTmux, arguments, environment).out;
+  }
+
+  std::string socket_;
+  std::string configuration_;
+  std::filesystem::path report_;
+};
+
+// The character that starts at `column` of a captured line; empty past its end.
+std::string characterAt(const std::string& line, int column) {
+  const std::string before = cutToColumns(line, column);
+  if (terminalColumns(before) != column) return "";
+  return cutToColumns(line.substr(before.size()), 1);
+}
+
+int columnOf(const std::string& line, std::size_t byte) {
+  return terminalColumns(std::string_view(line).substr(0, byte));
+}
+
+// What is wrong with the frame of the box on `screen`: its top-right corner and every line of
+// its right-hand border must be where its top-left corner says, with nothing past them.
+std::string frameFault(const std::vector<std::string>& screen) {
+  std::size_t top = 0;
+  while (top < screen.size() && screen[top].find("┌") == std::string::npos) ++top;
+  if (top == screen.size()) return "no box on the screen";
+  const int left = columnOf(screen[top], screen[top].find("┌"));
+  const std::size_t corner = screen[top].find("┐");
+  if (corner == std::string::npos) return "line " + std::to_string(top) + " has no ┐";
+  const int right = columnOf(screen[top], corner);
+  for (std::size_t line = top + 1; line < screen.size(); ++line) {
+    const std::string& text = screen[line];
+    const std::string border = characterAt(text, right);
+    const bool bottom = characterAt(text, left) == "└";
+    const bool whole = bottom ? border == "┘" : border == "│" || border == "┤";
+    const bool nothingPast =
+        cutToColumns(text, right + 1).size() == text.size() ||
+        text.find_first_not_of(' ', cutToColumns(text, right + 1).size()) == std::string::npos;
+    if (!whole || !nothingPast) return "line " + std::to_string(line) + ": " + text;
+    if (bottom) return "";
+  }
+  return "the box has no bottom";
+}
+
+bool shows(const std::vector<std::string>& screen, const std::string& text) {
+  for (const std::string& line : screen) {
+    if (line.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+class RealTerminal : public testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string unavailable = QUILLON_TERMINAL_UNAVAILABLE;
+    if (!unavailable.empty()) GTEST_SKIP() << unavailable;
+  }
+};
+
+// In both languages the help line of the event-information row is wider than the window;
+// it used to run over the right-hand border.
+TEST_F(RealTerminal, TheFrameStaysWholeAtEverySizeAndCtrlCEndsByTheSignal) {
+  const struct {
+    std::string language;
+    std::string help;  // the last word of the wrapped help line
+  } cases[] = {{"en", "name"}, {"de", "EIT-Datei zu nehmen"}};
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.language);
+    const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+    TerminalPane pane(root, {80, 24}, each.language);
+    ASSERT_TRUE(pane.waitUntil([&] { return frameFault(pane.screen()).empty(); }))
+        << frameFault(pane.screen());
+    pane.press("Escape");
+    pane.press("Down");
+    const auto helpShownWhole = [&] {
+      const std::vector<std::string> screen = pane.screen();
+      return shows(screen, "│ " + each.help + " ") && frameFault(screen).empty();
+    };
+    EXPECT_TRUE(pane.waitUntil(helpShownWhole)) << frameFault(pane.screen());
+
+    pane.resize({60, 16});
+    EXPECT_TRUE(pane.waitUntil([&] { return pane.screen().size() == 16 && helpShownWhole(); }))
+        << frameFault(pane.screen());
+
+    // Too small: the display says so, and ok (which would clear the mark) does nothing.
+    pane.resize({30, 10});
+    EXPECT_TRUE(pane.waitUntil([&] { return shows(pane.screen(), "Terminal too small: 30x10,"); }));
+    EXPECT_FALSE(shows(pane.screen(), "┌"));
+    pane.press("Enter");
+    pane.resize({80, 24});
+    EXPECT_TRUE(pane.waitUntil(helpShownWhole)) << frameFault(pane.screen());
+    EXPECT_TRUE(shows(pane.screen(), "[x] "));
+
+    pane.press("C-c");
+    ASSERT_TRUE(pane.waitUntil([&] { return !pane.exitStatus().empty(); }));
+    EXPECT_EQ("130", pane.exitStatus());
+    EXPECT_EQ("0 0", pane.query("#{alternate_on} #{keypad_cursor_flag}"));
+    EXPECT_FALSE(shows(pane.screen(), "┌"));
+  }
+}
+
+TEST_F(RealTerminal, SigtermEndsItWithTheTerminalRestored) {
+  const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  TerminalPane pane(root, {80, 24}, "en");
+  ASSERT_TRUE(pane.waitUntil([&] { return shows(pane.screen(), "About..."); }));
+  const pid_t program = pane.programId();
+  ASSERT_GT(program, 0);
+  ASSERT_EQ(0, ::kill(program, SIGTERM));
+  ASSERT_TRUE(pane.waitUntil([&] { return !pane.exitStatus().empty(); }));
+  EXPECT_EQ("143", pane.exitStatus());
+  EXPECT_EQ("0 0", pane.query("#{alternate_on} #{keypad_cursor_flag}"));
+  EXPECT_FALSE(shows(pane.screen(), "About..."));
+}
+
+}  // namespace

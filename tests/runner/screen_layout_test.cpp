@@ -1,0 +1,293 @@
+// The display laid out for a terminal: every text inside its box, boxes inside the terminal,
+// a notice where the terminal is too small, and the same rules after a change of size.
+#include "runner/screen_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "runner/text_wrap.h"
+
+namespace {
+
+// The size quillon-host is meant to be used at, and what a terminal gives by default.
+constexpr TerminalSize kStandardTerminal{80, 24};
+
+eRowView textRow(eRowView::Kind kind, std::string text, int align = 0) {
+  eRowView row;
+  row.kind = kind;
+  row.text = text;
+  row.checked = true;
+  row.align = align;
+  return row;
+}
+
+eRowView separator(bool image) {
+  eRowView row;
+  row.kind = eRowView::Kind::separator;
+  if (image) row.image = "listbox.separator";
+  return row;
+}
+
+// The settings window as the host describes it, in either language.
+eWidgetView settingsWindow(std::string sortValue, std::string eventInfo, std::string help) {
+  eWidgetView window;
+  window.caption = "Quillon v2.00";
+  window.position = {170, 80};
+  window.size = {400, 260};
+  window.rows = {textRow(eRowView::Kind::multi, sortValue),
+                 separator(true),
+                 textRow(eRowView::Kind::check, eventInfo),
+                 separator(true),
+                 separator(false),
+                 textRow(eRowView::Kind::menu, "Start Movie-Recovering", 2),
+                 separator(false),
+                 separator(true),
+                 textRow(eRowView::Kind::menu, "Info", 2)};
+  window.currentRow = 2;
+  window.help = help;
+  return window;
+}
+
+eWidgetView messageBox(std::string text, eSize size) {
+  eWidgetView box;
+  box.kind = eWidgetView::Kind::messageBox;
+  box.caption = "About...";
+  box.size = size;
+  box.position = {(720 - size.width) / 2, (576 - size.height) / 2};
+  box.text = text;
+  box.buttons = {"OK"};
+  box.currentButton = 0;
+  return box;
+}
+
+const eWidgetView kAboutBox = messageBox(
+    "Quillon v2.00\nRebuilds the receiver's list of recorded movies from\nthe recordings on its "
+    "disk, named from their event\ninformation and sorted as you choose.\n"
+    "https://quillon.example.org",
+    {448, 180});
+
+// What crosses an edge: a text or rule past its box's inside, a box past the terminal, a notice
+// past the terminal. Empty when nothing does.
+std::string layoutFault(const ScreenLayout& screen, TerminalSize terminal) {
+  for (const ScreenLayout::NoticeLine& line : screen.notice) {
+    if (line.line < 0 || line.line >= terminal.lines || line.column < 0 ||
+        line.column + terminalColumns(line.text) > terminal.columns)
+      return "notice: " + line.text;
+  }
+  for (const WidgetLayout& widget : screen.widgets) {
+    const BoxArea& box = widget.box;
+    if (box.top < 0 || box.left < 0 || box.top + box.lines > terminal.lines ||
+        box.left + box.columns > terminal.columns)
+      return "box of " + widget.caption + " past the terminal";
+    if (box.columns != widget.insideColumns + 4) return "inside wider than the box";
+    for (const BoxLine& line : widget.body) {
+      const int width = line.rule == Rule::none ? terminalColumns(line.text) : line.ruleColumns;
+      if (line.column < 0 || line.column + width > widget.insideColumns)
+        return "body: " + line.text;
+    }
+    for (const std::string& help : widget.help) {
+      if (terminalColumns(help) > widget.insideColumns) return "help: " + help;
+    }
+    const int foot = widget.kind == eWidgetView::Kind::messageBox
+                         ? (widget.buttons.empty() ? 0 : widget.buttons.back().line + 1)
+                         : std::max<int>(1, widget.help.size());
+    if (widget.body.size() + foot + 3 > static_cast<std::size_t>(box.lines))
+      return "box too short for its lines";
+    for (const BoxButton& button : widget.buttons) {
+      if (button.column + terminalColumns(button.label) + 2 > widget.insideColumns)
+        return "button: " + button.label;
+    }
+    if (terminalColumns(widget.caption) > box.columns - 6) return "caption: " + widget.caption;
+  }
+  return "";
+}
+
+std::vector<std::string> noticeText(const ScreenLayout& screen) {
+  std::vector<std::string> lines;
+  for (const ScreenLayout::NoticeLine& line : screen.notice) lines.push_back(line.text);
+  return lines;
+}
+
+// Each help text the window shows, in English and as the German catalogue has it, with the
+// sort value and the event-information row of the same language.
+TEST(ScreenLayout, EveryHelpTextOfBothLanguagesStaysInsideTheWindow) {
+  const struct {
+    const char* name;
+    eWidgetView window;
+    std::vector<std::string> help;
+  } cases[] = {
+      {"sort order",
+       settingsWindow("  Sort by Filename Ascending >", "Use EIT-Info for Display",
+                      "Select sort type (left, right)"),
+       {"Select sort type (left, right)"}},
+      {"event information, three columns too wide",
+       settingsWindow("< Sort by Description Ascending >", "Use EIT-Info for Display",
+                      "Enable to use eit-file for the movie display name"),
+       {"Enable to use eit-file for the movie display", "name"}},
+      {"rebuild",
+       settingsWindow("< Sort by Description Descending ", "Use EIT-Info for Display",
+                      " Create new recordings.epl"),
+       {" Create new recordings.epl"}},
+      {"info",
+       settingsWindow("< Sort by Filedate Descending >", "Use EIT-Info for Display", "Info"),
+       {"Info"}},
+      {"German sort order",
+       settingsWindow("  Nach Dateiname aufsteigend >", "EIT-Info für die Anzeige nutzen",
+                      "Sortierung wählen (links, rechts)"),
+       {"Sortierung wählen (links, rechts)"}},
+      {"German event information, eleven columns too wide",
+       settingsWindow("< Nach Beschreibung aufsteigend >", "EIT-Info für die Anzeige nutzen",
+                      "Einschalten, um den Filmnamen aus der EIT-Datei zu nehmen"),
+       {"Einschalten, um den Filmnamen aus der", "EIT-Datei zu nehmen"}},
+  };
+  for (const auto& each : cases) {
+    const ScreenLayout screen = layOutScreen({each.window}, kStandardTerminal);
+    ASSERT_TRUE(screen.fits) << each.name;
+    EXPECT_EQ("", layoutFault(screen, kStandardTerminal)) << each.name;
+    const WidgetLayout& window = screen.widgets.at(0);
+    EXPECT_EQ(each.help, window.help) << each.name;
+    // The window grows by the help's second line, nothing else.
+    EXPECT_EQ((BoxArea{4, 21, 12 + static_cast<int>(each.help.size()), 50}), window.box)
+        << each.name;
+    EXPECT_EQ(9u, window.body.size()) << each.name;
+  }
+}
+
+TEST(ScreenLayout, TheAboutBoxFitsTheStandardTerminalUnwrapped) {
+  const ScreenLayout screen = layOutScreen({kAboutBox}, kStandardTerminal);
+  ASSERT_TRUE(screen.fits);
+  EXPECT_EQ("", layoutFault(screen, kStandardTerminal));
+  EXPECT_EQ((BoxArea{9, 17, 9, 56}), screen.widgets.at(0).box);
+  EXPECT_EQ("Rebuilds the receiver's list of recorded movies from", screen.widgets[0].body[1].text);
+}
+
+TEST(ScreenLayout, ATerminalTooSmallSaysHowLargeItMustBe) {
+  const eWidgetView window = settingsWindow("  Sort by Filename Ascending >", "Use EIT-Info",
+                                            "Enable to use eit-file for the movie display name");
+  const struct {
+    const char* name;
+    eWidgetView widget;
+    TerminalSize terminal;
+    TerminalSize needed;
+    std::vector<std::string> notice;
+  } cases[] = {
+      {"window in 30x10",
+       window,
+       {30, 10},
+       {50, 14},
+       {"Terminal too small: 30x10,", "needs 50x14. Enlarge it, or", "press Escape to close."}},
+      {"window in 20x5",
+       window,
+       {20, 5},
+       {50, 14},
+       {"Terminal too small:", "20x5, needs 50x14.", "Enlarge it, or press", "Escape to close."}},
+      {"About box in 30x10",
+       kAboutBox,
+       {30, 10},
+       {56, 9},
+       {"Terminal too small: 30x10,", "needs 56x9. Enlarge it, or", "press Escape to close."}},
+      {"one column short", window, {49, 24}, {50, 14}, {}},
+      {"one line short", window, {80, 13}, {50, 14}, {}},
+      {"a notice cut to the terminal's three lines",
+       window,
+       {20, 3},
+       {50, 14},
+       {"Terminal too small:", "20x3, needs 50x14.", "Enlarge it, or press"}},
+  };
+  for (const auto& each : cases) {
+    const ScreenLayout screen = layOutScreen({each.widget}, each.terminal);
+    EXPECT_FALSE(screen.fits) << each.name;
+    EXPECT_TRUE(screen.widgets.empty()) << each.name;
+    EXPECT_EQ(each.needed, screen.needed) << each.name;
+    EXPECT_EQ("", layoutFault(screen, each.terminal)) << each.name;
+    if (!each.notice.empty()) {
+      EXPECT_EQ(each.notice, noticeText(screen)) << each.name;
+    }
+  }
+}
+
+TEST(ScreenLayout, TheNoticeIsCentredInTheTerminal) {
+  const ScreenLayout screen = layOutScreen({kAboutBox}, {30, 10});
+  ASSERT_EQ(3u, screen.notice.size());
+  EXPECT_EQ(3, screen.notice[0].line);
+  EXPECT_EQ(2, screen.notice[0].column);  // 26 columns in 30
+  EXPECT_EQ(5, screen.notice[2].line);
+  EXPECT_EQ(4, screen.notice[2].column);  // 22 columns in 30
+}
+
+// The same window laid out for the terminal's size as it changes: moved in where the terminal
+// is smaller than the display, a notice while it is too small, back in its place after.
+TEST(ScreenLayout, AChangeOfSizeLaysTheSameFrameOutAnew) {
+  const eScreenFrame frame = {settingsWindow("  Sort by Filename Ascending >", "Use EIT-Info",
+                                             "Enable to use eit-file for the movie display name")};
+  const struct {
+    TerminalSize terminal;
+    bool fits;
+    BoxArea box;
+  } sizes[] = {
+      {{80, 24}, true, {4, 21, 14, 50}},  {{60, 16}, true, {2, 10, 14, 50}},
+      {{50, 14}, true, {0, 0, 14, 50}},   {{40, 30}, false, {}},
+      {{120, 40}, true, {4, 21, 14, 50}}, {{80, 24}, true, {4, 21, 14, 50}},
+  };
+  for (const auto& each : sizes) {
+    const std::string name =
+        std::to_string(each.terminal.columns) + "x" + std::to_string(each.terminal.lines);
+    const ScreenLayout screen = layOutScreen(frame, each.terminal);
+    EXPECT_EQ(each.fits, screen.fits) << name;
+    EXPECT_EQ("", layoutFault(screen, each.terminal)) << name;
+    if (each.fits) {
+      EXPECT_EQ(each.box, screen.widgets.at(0).box) << name;
+    }
+  }
+}
+
+TEST(ScreenLayout, WideCharactersAreMeasuredInColumns) {
+  eWidgetView box = messageBox(
+      "東京の録画リストを再構築します\nΚαλημέρα κόσμε, καλή προβολή\n"
+      "Привет мир, список фильмов\nÉté à Noël: déjà vu, ça va",
+      {200, 120});
+  const ScreenLayout screen = layOutScreen({box}, kStandardTerminal);
+  ASSERT_TRUE(screen.fits);
+  EXPECT_EQ("", layoutFault(screen, kStandardTerminal));
+  std::vector<std::string> lines;
+  for (const BoxLine& line : screen.widgets.at(0).body) lines.push_back(line.text);
+  EXPECT_EQ((std::vector<std::string>{"東京の録画リストを再", "構築します", "Καλημέρα κόσμε, καλή",
+                                      "προβολή", "Привет мир, список", "фильмов",
+                                      "Été à Noël: déjà vu,", "ça va"}),
+            lines);
+  EXPECT_EQ(8 + 4, screen.widgets[0].box.lines);
+}
+
+TEST(ScreenLayout, RowsAreAlignedAndWrappedByColumns) {
+  eWidgetView window = settingsWindow("< 録画を名前で並べ替える、昇順で、最初から最後まで >",
+                                      "Использовать EIT", "Помощь");
+  window.rows[8].text = "録画";
+  window.currentRow = 0;
+  const ScreenLayout screen = layOutScreen({window}, kStandardTerminal);
+  ASSERT_TRUE(screen.fits);
+  EXPECT_EQ("", layoutFault(screen, kStandardTerminal));
+  const std::vector<BoxLine>& body = screen.widgets.at(0).body;
+  ASSERT_EQ(10u, body.size());
+  // The sort value's 52 columns go on over two lines, both of row 0.
+  EXPECT_EQ("< 録画を名前で並べ替える、昇順で、最初から最後", body[0].text);
+  EXPECT_EQ((std::pair{0, false}), (std::pair{body[0].row, body[0].continued}));
+  EXPECT_EQ("まで >", body[1].text);
+  EXPECT_EQ((std::pair{0, true}), (std::pair{body[1].row, body[1].continued}));
+  EXPECT_EQ("[x] Использовать EIT", body[3].text);
+  // Centred in 46 columns: four columns wide, not six bytes.
+  EXPECT_EQ("録画", body[9].text);
+  EXPECT_EQ(21, body[9].column);
+}
+
+TEST(ScreenLayout, TextFromTheDiskIsEscapedBeforeItIsMeasured) {
+  eWidgetView window = settingsWindow("\x1b[2JA\tB", "Use EIT-Info", "line\nbreak");
+  window.caption = "Title\x07";
+  const WidgetLayout layout = layOutWidget(window);
+  EXPECT_EQ("\\x1B[2JA\\x09B", layout.body.at(0).text);
+  EXPECT_EQ(std::vector<std::string>{"line\\x0Abreak"}, layout.help);
+  EXPECT_EQ("Title\\x07", layout.caption);
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+// Text measured in terminal columns and wrapped to a width: accented, Greek, Cyrillic and CJK
+// text must take the columns a terminal gives it, whatever the locale.
+#include "runner/text_wrap.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(TerminalColumns, CountsColumnsNotBytesOrCharacters) {
+  const struct {
+    const char* name;
+    std::string text;
+    int columns;
+  } cases[] = {
+      {"empty", "", 0},
+      {"ASCII", "Info", 4},
+      {"German umlauts and sharp s", "Grüße", 5},
+      {"Cyrillic", "Привет", 6},
+      {"Greek with tonos", "Καλημέρα", 8},
+      {"CJK, two columns each", "日本語", 6},
+      {"a combining accent takes none", "e\u0301te\u0301", 3},
+  };
+  for (const auto& each : cases) EXPECT_EQ(each.columns, terminalColumns(each.text)) << each.name;
+}
+
+TEST(WrapToColumns, BreaksBetweenWordsAndInsideWordsLongerThanALine) {
+  const struct {
+    const char* name;
+    std::string text;
+    int columns;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"empty text is one empty line", "", 10, {""}},
+      {"text that fits is kept, blanks and all",
+       "  Sort by Filename Ascending >",
+       46,
+       {"  Sort by Filename Ascending >"}},
+      {"the help line one word too long",
+       "Enable to use eit-file for the movie display name",
+       46,
+       {"Enable to use eit-file for the movie display", "name"}},
+      {"blanks at a break are dropped", "aaa   bbb", 4, {"aaa", "bbb"}},
+      {"leading blanks stay with the first word", "  abc def", 5, {"  abc", "def"}},
+      {"a word longer than a line is broken", "abcdefghij", 4, {"abcd", "efgh", "ij"}},
+      {"a long word fills the line it starts on", "ab cdefghij", 4, {"ab c", "defg", "hij"}},
+      {"a wide character that does not fit goes on the next line", "a 日本", 3, {"a", "日", "本"}},
+      {"Cyrillic by columns, not bytes", "Привет мир всем", 10, {"Привет мир", "всем"}},
+      {"Greek by columns, not bytes", "Καλημέρα κόσμε", 8, {"Καλημέρα", "κόσμε"}},
+      {"CJK two columns a character", "日本語のテキスト", 5, {"日本", "語の", "テキ", "スト"}},
+      {"a combining accent stays with its letter",
+       "e\u0301e\u0301e\u0301",
+       2,
+       {"e\u0301e\u0301", "e\u0301"}},
+  };
+  for (const auto& each : cases) {
+    const std::vector<std::string> lines = wrapToColumns(each.text, each.columns);
+    EXPECT_EQ(each.lines, lines) << each.name;
+    for (const std::string& line : lines)
+      EXPECT_LE(terminalColumns(line), each.columns) << each.name << ": " << line;
+  }
+}
+
+TEST(CutToColumns, KeepsTheLongestStartThatFits) {
+  const struct {
+    const char* name;
+    std::string text;
+    int columns;
+    std::string start;
+  } cases[] = {
+      {"short text whole", "abc", 5, "abc"},
+      {"accented letters one column each", "Grüße", 3, "Grü"},
+      {"no half of a CJK character", "日本語", 3, "日"},
+      {"nothing", "abc", 0, ""},
+  };
+  for (const auto& each : cases)
+    EXPECT_EQ(each.start, cutToColumns(each.text, each.columns)) << each.name;
+}
+
+}  // namespace
