@@ -33,6 +33,10 @@ std::variant<HostOptions, CommandLineError> parseCommandLine(
       options.help = true;
       continue;
     }
+    if (argument == "--version") {
+      options.version = true;
+      continue;
+    }
     std::string_view option;
     for (std::string_view known : {"--root", "--config", "--keys", "--plugin"}) {
       if (names(argument, known)) option = known;
@@ -76,15 +80,22 @@ std::string usageText() {
          "Plays the receiver: loads the Quillon plug-in and runs it on a receiver's disk.\n"
          "\n"
          "  --root DIR      the directory that stands for the receiver's \"/\";\n"
-         "                  without it, the bundled demo disk\n"
+         "                  without it, the bundled demo disk (once installed, a copy of it\n"
+         "                  in a fresh temporary directory)\n"
          "  --config FILE   the configuration store; without it, etc/enigma/config under\n"
          "                  the root\n"
          "  --keys \"...\"    run headless: feed these keys in order (up down left right ok\n"
          "                  exit) and write every screen as text to standard output\n"
-         "  --plugin PATH   the plug-in to load; without it, the quillon.so beside this program\n"
+         "  --plugin PATH   the plug-in to load; without it, the quillon.so built beside this\n"
+         "                  program or installed with it\n"
          "  --help          show this text\n"
+         "  --version       show the program's version\n"
          "\n"
          "In the terminal: arrow keys move and change values, Enter chooses, Escape or q closes.\n"
          "Exit status: the plug-in's result; 2 for a bad command line or a plug-in that cannot\n"
          "be loaded; 3 when the key script ends while a window is still open.\n";
+}
+
+std::string versionText() {
+  return "quillon-host " QUILLON_VERSION "\n";
 }

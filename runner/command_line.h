@@ -13,9 +13,10 @@
 struct HostOptions {
   std::filesystem::path root;    // the receiver's "/"; empty for the demo disk
   std::filesystem::path config;  // the configuration store; empty for the file under the root
-  std::filesystem::path plugin;  // empty for the quillon.so beside the program
+  std::filesystem::path plugin;  // empty for the quillon.so built or installed with the program
   std::optional<std::vector<eRCKey>> keys;  // headless when given
   bool help = false;
+  bool version = false;
 };
 
 // What went wrong, as one line for the user.
@@ -31,3 +32,6 @@ std::variant<std::vector<eRCKey>, CommandLineError> parseKeyScript(const std::st
 
 // The text of --help.
 std::string usageText();
+
+// The text of --version: the program's name and the release it belongs to.
+std::string versionText();

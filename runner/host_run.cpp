@@ -21,16 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path programDirectory() {
-  std::error_code error;
-  fs::path program = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::path(".") : program.parent_path();
-}
-
 // Fills in the defaults; a message when the paths cannot serve.
 std::string completePaths(HostOptions& options) {
-  if (options.root.empty()) options.root = QUILLON_DEMO_DISK;
-  if (options.plugin.empty()) options.plugin = programDirectory() / "quillon.so";
   if (!fs::is_directory(options.root)) {
     return "receiver root '" + options.root.string() + "' is not a directory";
   }

@@ -10,6 +10,7 @@
 inline constexpr int kExitBadCommandLine = 2;
 inline constexpr int kExitKeysEnded = 3;
 
-// Runs the host with `options` as given (empty paths not yet filled in), writing the
-// transcript and the list to `out` and messages to `errors`; returns the exit status.
+// Runs the host with `options`, root and plug-in given (an empty configuration path means the
+// file under the root), writing the transcript and the list to `out` and messages to
+// `errors`; returns the exit status.
 int runHost(HostOptions options, std::ostream& out, std::ostream& errors);

@@ -1,11 +1,14 @@
 // quillon-host: plays the receiver for the Quillon plug-in, on the terminal or headless.
+#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "runner/command_line.h"
 #include "runner/host_run.h"
+#include "runner/install_paths.h"
 #include "runner/message_catalogue.h"
 #include "runner/signal_exit.h"
 
@@ -22,6 +25,17 @@ int main(int argc, char** argv) {
     std::cout << usageText();
     return 0;
   }
-  setUpMessageCatalogue(QUILLON_LOCALE_DIR);
+  if (options.version) {
+    std::cout << versionText();
+    return 0;
+  }
+  const HostFiles files = locateHostFiles(programDirectory());
+  if (options.plugin.empty()) options.plugin = files.plugin;
+  if (options.root.empty()) {
+    std::optional<std::filesystem::path> demoDisk = demoDiskRoot(files, std::cerr);
+    if (!demoDisk) return kExitBadCommandLine;
+    options.root = *demoDisk;
+  }
+  setUpMessageCatalogue(files.localeDirectory);
   return runHost(std::move(options), std::cout, std::cerr);
 }

@@ -1,5 +1,5 @@
-// The host's message catalogue: its own text domain, bound to the catalogues compiled in the
-// build tree, and a locale in which LANGUAGE chooses the language even where the
+// The host's message catalogue: its own text domain, bound to the catalogues of the build tree
+// or the installation, and a locale in which LANGUAGE chooses the language even where the
 // environment names no locale.
 #pragma once
 

@@ -1,0 +1,45 @@
+// Where quillon-host finds what it needs besides itself: the plug-in, the message catalogue
+// and the demo disk, relative to the program's own location, in the build tree as well as
+// installed under any prefix. An installed demo disk is read-only, so a run works on a copy.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+
+// The places relative to the program's directory.
+struct HostFileLayout {
+  const char* plugin;           // the plug-in, quillon.so
+  const char* localeDirectory;  // holds LANG/LC_MESSAGES/quillon-host.mo
+  const char* demoDisk;         // the demo disk's root
+  bool installed;               // an installed demo disk is never written to
+};
+
+// Beside the build outputs, and as `cmake --install` lays them out.
+extern const HostFileLayout kBuildTreeLayout;
+extern const HostFileLayout kInstalledLayout;
+
+// The files of one layout, resolved against a program directory.
+struct HostFiles {
+  std::filesystem::path plugin;
+  std::filesystem::path localeDirectory;
+  std::filesystem::path demoDisk;
+  bool installed = false;
+};
+
+// The directory of the running program, symbolic links resolved.
+std::filesystem::path programDirectory();
+
+// The build tree's files when its plug-in lies beside the program, otherwise the installed ones.
+HostFiles locateHostFiles(const std::filesystem::path& programDirectory);
+
+// The receiver root of a run without --root: the demo disk itself in the build tree; once
+// installed, a copy in a fresh temporary directory, whose path goes to `errors`. Nullopt, with
+// the reason in `errors`, when the copy cannot be made.
+std::optional<std::filesystem::path> demoDiskRoot(const HostFiles& files, std::ostream& errors);
+
+// Copies the demo disk `from` into a fresh directory made in `temporaryDirectory` and returns
+// it: files, sub-directories and symbolic links (as links), each with its modification time,
+// everything writable by its owner. Throws std::system_error, leaving nothing behind.
+std::filesystem::path copyDemoDisk(const std::filesystem::path& from,
+                                   const std::filesystem::path& temporaryDirectory);
