@@ -2,6 +2,9 @@
 // from the file name.
 #include <gmock/gmock.h>
 
+#include <fstream>
+
+#include "host/dvbtext.h"
 #include "movielist/display_name.h"
 #include "movielist/recover.h"
 #include "receiver_fixture.h"
@@ -88,6 +91,26 @@ TEST_F(DisplayNameTest, TheSettingOffOpensNoEventFileAndAnyOtherValueAllowsIt) {
   EXPECT_EQ(0, reads);
   ASSERT_EQ(0, eConfig::instance()->setKey(kEitInfoKey, 7));
   EXPECT_EQ("Tatort", nameWithEvent(shortEvent("Tatort", "")));
+}
+
+// Table 00 as the standard defines it, unless the host's configuration names another table
+// for text without a selector.
+TEST_F(DisplayNameTest, TheHostsDefaultTableReadsTitlesWithoutASelector) {
+  root.file("news.eit", shortEvent(dvbText("M\xFCller \xC8"
+                                           "Ubersee"),
+                                   dvbText({0x10, 0x00, 0x01}, "M\xFCller")));
+  const auto nameWithConfiguration = [this](const std::string& contents) {
+    std::ofstream(root.root() / "config") << contents;
+    eConfig::instance()->open(root.root() / "config");
+    return getFileName("/hdd/movie/news.ts", "news.ts");
+  };
+  EXPECT_EQ("M\u00FEller \u00DCbersee - M\u00FCller", nameWithConfiguration(""));
+  EXPECT_EQ("M\u00FEller \u00DCbersee - M\u00FCller",
+            nameWithConfiguration(std::string(kDefaultTableKey) + "=0\n"));
+  EXPECT_EQ("M\u00FCller \u00C8Ubersee - M\u00FCller",
+            nameWithConfiguration(std::string(kDefaultTableKey) + "=1\n"));
+  EXPECT_EQ("M\u00FCller \u010CUbersee - M\u00FCller",
+            nameWithConfiguration("/host/dvb/default_table=2\n"));
 }
 
 // Mends a fault: "a.tsb.ts" looked for "a.eit" and was named "a".
