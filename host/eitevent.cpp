@@ -38,10 +38,10 @@ int defaultTable() {
 }
 
 // A text field with its length byte in front; cut short where the descriptor ends.
-eString takeText(Bytes& rest, int defaultTable) {
+eString takeText(Bytes& rest, int unmarkedTable) {
   if (rest.empty()) return {};
   const std::size_t length = takeAtMost(rest, 1)[0];
-  return dvbTextToUtf8(takeAtMost(rest, length), defaultTable);
+  return dvbTextToUtf8(takeAtMost(rest, length), unmarkedTable);
 }
 
 std::unique_ptr<Descriptor> shortEvent(Bytes payload) {
