@@ -51,12 +51,20 @@ int runsFor(const Options& options, std::size_t recordings) {
   return options.runs * static_cast<int>(factor);
 }
 
+int coldRunsFor(const Options& options, std::size_t recordings) {
+  return std::max(1, runsFor(options, recordings) / 3);
+}
+
 std::optional<Options> parseOptions(const std::vector<std::string>& arguments, std::string& error) {
   Options options;
   for (std::size_t index = 0; index < arguments.size(); ++index) {
     const std::string& option = arguments[index];
     if (option == "--no-host") {
       options.withHost = false;
+      continue;
+    }
+    if (option == "--cold") {
+      options.cold = true;
       continue;
     }
     if (option != "--sizes" && option != "--runs" && option != "--sort" && option != "--cache" &&
@@ -75,7 +83,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
 
 std::string usage() {
   return "usage: quillon-bench [--sizes N,N,...] [--runs N] [--sort 1-6] [--cache DIR]\n"
-         "                     [--host PATH | --no-host]\n"
+         "                     [--host PATH | --no-host] [--cold]\n"
          "  --sizes   recordings in each receiver root (default 1000,10000,100000)\n"
          "  --runs    timed runs of the rebuild and of the floor at 100,000 recordings\n"
          "            (default 9); smaller roots get up to five times as many\n"
@@ -83,7 +91,9 @@ std::string usage() {
          "  --cache   where the roots are built once and kept (default: roots/ beside the "
          "program)\n"
          "  --host    the quillon-host whose peak memory is measured (default: the one built)\n"
-         "  --no-host skip the quillon-host measurement\n";
+         "  --no-host skip the quillon-host measurement\n"
+         "  --cold    also time runs with the page cache dropped before each (as root: sync,\n"
+         "            then 3 into /proc/sys/vm/drop_caches), a third as many as warm ones\n";
 }
 
 }  // namespace bench

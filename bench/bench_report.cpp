@@ -18,18 +18,20 @@ double bytesPerRecording(long kilobytes, long idleKilobytes, std::size_t recordi
   return static_cast<double>(kilobytes - idleKilobytes) * 1024 / static_cast<double>(recordings);
 }
 
-void printTimes(std::FILE* out, const std::vector<SizeResult>& results) {
+void printTimes(std::FILE* out, const std::vector<SizeResult>& results,
+                TimeSeries SizeResult::*series) {
   std::fprintf(out, "%10s %5s %11s %9s %14s %15s %13s %15s  %s\n", "recordings", "runs",
                "rebuild ms", "floor ms", "rebuild/floor", "rebuild us/rec", "floor us/rec",
                "host reload ms", "lists");
   for (const SizeResult& result : results) {
-    const double rebuild = median(result.rebuildSeconds);
-    const double floor = median(result.floorSeconds);
+    const TimeSeries& times = result.*series;
+    const double rebuild = median(times.rebuildSeconds);
+    const double floor = median(times.floorSeconds);
     const double perRecording = 1e6 / static_cast<double>(result.recordings);
     std::fprintf(out, "%10zu %5zu %11.1f %9.1f %14.3f %15.2f %13.2f %15.1f  %s\n",
-                 result.recordings, result.rebuildSeconds.size(), rebuild * 1e3, floor * 1e3,
+                 result.recordings, times.rebuildSeconds.size(), rebuild * 1e3, floor * 1e3,
                  rebuild / floor, rebuild * perRecording, floor * perRecording,
-                 median(result.reloadSeconds) * 1e3, result.identical ? "identical" : "DIFFERENT");
+                 median(times.reloadSeconds) * 1e3, result.identical ? "identical" : "DIFFERENT");
   }
 }
 
@@ -50,15 +52,23 @@ void printMemory(std::FILE* out, const std::vector<SizeResult>& results, long id
   }
 }
 
+double ratio(const TimeSeries& times) {
+  return median(times.rebuildSeconds) / median(times.floorSeconds);
+}
+
 void printTargets(std::FILE* out, const SizeResult& result) {
-  const double ratio = median(result.rebuildSeconds) / median(result.floorSeconds);
+  const double warmRatio = ratio(result.warm);
   std::fprintf(out, "target: rebuild/floor at %zu recordings %.3f <= %.2f: %s\n", result.recordings,
-               ratio, kTargetRatio, ratio <= kTargetRatio ? "met" : "MISSED");
+               warmRatio, kTargetRatio, warmRatio <= kTargetRatio ? "met" : "MISSED");
   if (result.hostPeakKilobytes) {
     const double host = megabytes(*result.hostPeakKilobytes);
     std::fprintf(out, "target: quillon-host peak at %zu recordings %.1f MB <= %.0f MB: %s\n",
                  result.recordings, host, kTargetHostMegabytes,
                  host <= kTargetHostMegabytes ? "met" : "MISSED");
+  }
+  if (!result.cold.rebuildSeconds.empty()) {
+    std::fprintf(out, "cold cache: rebuild/floor at %zu recordings %.3f (no target)\n",
+                 result.recordings, ratio(result.cold));
   }
 }
 
@@ -73,7 +83,11 @@ double median(std::vector<double> values) {
 
 void printReport(std::FILE* out, const std::vector<SizeResult>& results, long idleKilobytes) {
   std::fprintf(out, "\nTime: medians of alternating runs, warm cache\n");
-  printTimes(out, results);
+  printTimes(out, results, &SizeResult::warm);
+  if (!results.empty() && !results.front().cold.rebuildSeconds.empty()) {
+    std::fprintf(out, "\nTime: medians of alternating runs, cold cache (dropped before each)\n");
+    printTimes(out, results, &SizeResult::cold);
+  }
   std::fprintf(out, "\nPeak memory (maximum resident set; B/rec beyond an idle child of %.1f MB)\n",
                megabytes(idleKilobytes));
   printMemory(out, results, idleKilobytes);

@@ -8,11 +8,17 @@
 
 namespace bench {
 
-struct SizeResult {
-  std::size_t recordings = 0;
-  std::vector<double> rebuildSeconds;  // one a run, without the host's reload
+// The times of one kind of run, one entry a run.
+struct TimeSeries {
+  std::vector<double> rebuildSeconds;  // without the host's reload
   std::vector<double> floorSeconds;
   std::vector<double> reloadSeconds;
+};
+
+struct SizeResult {
+  std::size_t recordings = 0;
+  TimeSeries warm;
+  TimeSeries cold;                // empty unless the page cache was dropped before each run
   long rebuildPeakKilobytes = 0;  // the largest of the runs
   long floorPeakKilobytes = 0;
   std::optional<long> hostPeakKilobytes;  // quillon-host running the rebuild from its window

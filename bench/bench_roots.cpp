@@ -15,11 +15,12 @@ namespace bench {
 namespace {
 
 // Raised whenever what a root holds changes, so that cached roots of the old kind are rebuilt.
-constexpr std::string_view kRootFormat = "quillon-bench root 1";
+constexpr std::string_view kRootFormat = "quillon-bench root 2";
 constexpr std::string_view kStampName = ".bench-root";
 
 // A broadcast as the recorder saw it: the title as spelt in the file name, and the title and
-// short texts as broadcast (ISO 8859-1, the default table, as German broadcasters send it).
+// short texts as broadcast, in table 00 without a selector: an umlaut is the diaeresis mark
+// 0xC8 before its vowel, and 0xFB is "ß".
 struct Programme {
   std::string_view channel;
   std::string_view fileTitle;
@@ -42,19 +43,21 @@ constexpr Programme kProgrammes[] = {
      60},
     {"Das Erste",
      "Wer weiss denn sowas",
-     "Wer wei\xDF denn sowas?",
+     "Wer wei\xFB denn sowas?",
      {"Wissensquiz mit Kai Pflaume", "Das Wissensquiz", "Prominente raten mit"},
      50},
     {"Das Erste",
      "Lindenstrasse",
-     "Lindenstra\xDF"
+     "Lindenstra\xFB"
      "e",
      {"Abschied", "Neue Nachbarn", "Die letzte Folge"},
      30},
     {"ZDF",
      "heute journal",
      "heute journal",
-     {"Nachrichten und Hintergr\xFCnde", "mit Wetter", "Das Nachrichtenmagazin"},
+     {"Nachrichten und Hintergr\xC8"
+      "unde",
+      "mit Wetter", "Das Nachrichtenmagazin"},
      30},
     {"ZDF",
      "Terra X",
@@ -65,7 +68,8 @@ constexpr Programme kProgrammes[] = {
      "Der Bergdoktor",
      "Der Bergdoktor",
      {"Zwischen den Welten",
-      "Auf dem Pr\xFC"
+      "Auf dem Pr\xC8"
+      "u"
       "fstand",
       "Familienbande"},
      90},
@@ -77,8 +81,9 @@ constexpr Programme kProgrammes[] = {
     {"ZDF",
      "Markus Lanz",
      "Markus Lanz",
-     {"Gespr\xE4"
-      "ch mit G\xE4sten",
+     {"Gespr\xC8"
+      "ach mit G\xC8"
+      "asten",
       "Talkshow", "Zu Gast im Studio"},
      75},
     {"3sat",
@@ -86,7 +91,13 @@ constexpr Programme kProgrammes[] = {
      "Kulturzeit",
      {"Das Kulturmagazin", "Kunst, Musik und Literatur", "Aus Wien"},
      40},
-    {"3sat", "Planet Erde", "Planet Erde", {"Berge", "Tiefsee", "W\xFCsten"}, 50},
+    {"3sat",
+     "Planet Erde",
+     "Planet Erde",
+     {"Berge", "Tiefsee",
+      "W\xC8"
+      "usten"},
+     50},
     {"arte",
      "Arte Journal",
      "ARTE Journal",
@@ -96,8 +107,9 @@ constexpr Programme kProgrammes[] = {
     {"KiKA",
      "Die Sendung mit der Maus",
      "Die Sendung mit der Maus",
-     {"Lach- und Sachgeschichten f\xFCr Kinder", "Wie kommt die Zahnpasta in die Tube?",
-      "Die Maus im All"},
+     {"Lach- und Sachgeschichten f\xC8"
+      "ur Kinder",
+      "Wie kommt die Zahnpasta in die Tube?", "Die Maus im All"},
      30},
     {"BR Fernsehen",
      "Dahoam is Dahoam",
@@ -112,7 +124,9 @@ constexpr Programme kProgrammes[] = {
     {"NDR",
      "Die Nordreportage",
      "Die Nordreportage",
-     {"Hafen, Hering, Hochbetrieb", "Ein Sommer auf Sylt", "Die Fischer von B\xFCsum"},
+     {"Hafen, Hering, Hochbetrieb", "Ein Sommer auf Sylt",
+      "Die Fischer von B\xC8"
+      "usum"},
      30},
     {"SWR",
      "Expedition in die Heimat",
@@ -122,18 +136,28 @@ constexpr Programme kProgrammes[] = {
     {"phoenix",
      "phoenix runde",
      "phoenix runde",
-     {"Die Diskussion", "Streit um die Rente", "Europa w\xE4hlt"},
+     {"Die Diskussion", "Streit um die Rente",
+      "Europa w\xC8"
+      "ahlt"},
      45},
     {"RTL", "RTL Aktuell", "RTL Aktuell", {"Die Nachrichten", "Das Wetter", "Sport"}, 20},
     {"VOX",
      "Die Hoehle der Loewen",
-     "Die H\xF6hle der L\xF6wen",
-     {"Gr\xFCnder pr\xE4sentieren ihre Ideen", "Neue Deals", "Das Finale"},
+     "Die H\xC8"
+     "ohle der L\xC8"
+     "owen",
+     {"Gr\xC8"
+      "under pr\xC8"
+      "asentieren ihre Ideen",
+      "Neue Deals", "Das Finale"},
      120},
     {"ProSieben",
      "Galileo",
      "Galileo",
-     {"Das Wissensmagazin", "Spezial", "Die gr\xF6\xDFten Irrt\xFCmer"},
+     {"Das Wissensmagazin", "Spezial",
+      "Die gr\xC8"
+      "o\xFBten Irrt\xC8"
+      "umer"},
      60},
     {"kabel eins",
      "Mein Lokal, Dein Lokal",
@@ -146,11 +170,14 @@ constexpr Programme kProgrammes[] = {
 constexpr std::string_view kLongText =
     "Eine neue Folge der beliebten Reihe: Die Redaktion begleitet Menschen in ihrem Alltag, "
     "zeigt, wie sie arbeiten und leben, und fragt nach dem, was sie antreibt. Dazu Berichte aus "
-    "der Region, Gespr\xE4"
-    "che mit Fachleuten und G\xE4sten im Studio, und am Ende die Frage, "
+    "der Region, Gespr\xC8"
+    "ache mit Fachleuten und G\xC8"
+    "asten im Studio, und am Ende die Frage, "
     "was von alldem bleibt. Moderation: Anna Berger. Eine Produktion des Senders, erstmals "
-    "ausgestrahlt im Herbst. Mit Untertiteln f\xFCr H\xF6rgesch\xE4"
-    "digte und in HD. ";
+    "ausgestrahlt im Herbst. Mit Untertiteln f\xC8"
+    "ur H\xC8"
+    "orgesch\xC8"
+    "adigte und in HD. ";
 
 constexpr std::int64_t kFirstStart = 1546300800;  // 2019-01-01 00:00 UTC
 constexpr std::int64_t kStartStep = 37 * 60;      // recordings start 37 minutes apart

@@ -40,22 +40,15 @@ struct Candidate {
   unsigned char type;
 };
 
-// Appends a DVB text field as UTF-8. Fields in the default table (ISO 8859-1) are converted
-// here; the others by the host's converter, which gives the same bytes.
+// Appends a DVB text field as UTF-8. Plain ASCII without a selector reads the same in table
+// 00 and is copied; anything else goes to the host's decoder, as no rebuild can do without it.
 void appendText(std::string& out, Bytes field) {
-  if (field.empty()) return;
-  if (field[0] < 0x20) {
-    out += dvbTextToUtf8(field);
+  if (!field.empty() && field[0] >= 0x20 &&
+      std::all_of(field.begin(), field.end(), [](std::uint8_t byte) { return byte < 0x80; })) {
+    out.append(field.begin(), field.end());
     return;
   }
-  for (std::uint8_t byte : field) {
-    if (byte < 0x80) {
-      out += static_cast<char>(byte);
-    } else if (byte >= 0xA0) {  // 0x80 to 0x9F are the table's control codes
-      out += static_cast<char>(0xC0 | byte >> 6);
-      out += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
+  out += dvbTextToUtf8(field);
 }
 
 // A length-prefixed text field, cut where the payload ends.

@@ -166,13 +166,15 @@ TEST(BenchRoot, IsKeptOnceBuiltAndBuiltAgainWhenIncomplete) {
 
 TEST(BenchOptions, ReadsSizesRunsAndSortType) {
   std::string error;
-  const auto options =
-      bench::parseOptions({"--sizes", "10,200", "--runs", "3", "--sort", "5", "--no-host"}, error);
+  const auto options = bench::parseOptions(
+      {"--sizes", "10,200", "--runs", "3", "--cold", "--sort", "5", "--no-host"}, error);
   ASSERT_TRUE(options.has_value()) << error;
   EXPECT_EQ((std::vector<std::size_t>{10, 200}), options->sizes);
   EXPECT_EQ(3, options->runs);
   EXPECT_EQ(5, options->sortType);
   EXPECT_FALSE(options->withHost);
+  EXPECT_TRUE(options->cold);
+  EXPECT_FALSE(bench::parseOptions({}, error)->cold);
 }
 
 TEST(BenchOptions, RejectsBadValues) {
@@ -198,6 +200,8 @@ TEST(BenchOptions, GivesSmallRootsMoreRuns) {
   EXPECT_EQ(6, bench::runsFor(options, 50000));
   EXPECT_EQ(15, bench::runsFor(options, 10000));
   EXPECT_EQ(15, bench::runsFor(options, 1000));
+  EXPECT_EQ(1, bench::coldRunsFor(options, 100000));
+  EXPECT_EQ(5, bench::coldRunsFor(options, 1000));
 }
 
 TEST(BenchMedian, TakesTheMiddleOrTheMeanOfTheTwoMiddles) {

@@ -1,14 +1,20 @@
 // quillon-bench: times the rebuild of the recordings list against its floor on receiver roots
 // of many recordings, checks that both write the same list, and reports peak memory: of the
 // rebuild in a process of its own and of quillon-host running it from the settings window.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,6 +65,20 @@ std::optional<long> hostPeak(const std::filesystem::path& host, const std::files
   return std::nullopt;
 }
 
+// Writes back what is dirty and drops the clean page cache, dentries and inodes, so that the
+// next run reads the disk as the first rebuild after a receiver boots does. False, with errno,
+// where this process may not (it takes root).
+bool dropPageCache() {
+  ::sync();
+  const int fd = ::open("/proc/sys/vm/drop_caches", O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool dropped = ::write(fd, "3", 1) == 1;
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return dropped;
+}
+
 class SizeBench {
  public:
   SizeBench(const Options& options, std::filesystem::path root, std::size_t recordings)
@@ -76,12 +96,9 @@ class SizeBench {
     movies_ = first.movies;
     reference_ = readFile(list_);
     check(bench::runChild(Work::Floor, root_, options_.sortType));
-    const int runs = bench::runsFor(options_, result_.recordings);
-    for (int run = 0; run < runs; ++run) {
-      // Which side goes first alternates, so that neither always runs after the other.
-      timeOnce(run % 2 == 0 ? Work::Rebuild : Work::Floor);
-      timeOnce(run % 2 == 0 ? Work::Floor : Work::Rebuild);
-    }
+    timeRuns(bench::runsFor(options_, result_.recordings), result_.warm, false);
+    if (options_.cold)
+      timeRuns(bench::coldRunsFor(options_, result_.recordings), result_.cold, true);
     if (!host.empty()) {
       result_.hostPeakKilobytes =
           hostPeak(host, root_, static_cast<std::size_t>(movies_), options_.sortType);
@@ -93,15 +110,25 @@ class SizeBench {
   const SizeResult& result() const { return result_; }
 
  private:
-  void timeOnce(Work work) {
+  void timeRuns(int runs, bench::TimeSeries& times, bool cold) {
+    for (int run = 0; run < runs; ++run) {
+      // Which side goes first alternates, so that neither always runs after the other.
+      timeOnce(run % 2 == 0 ? Work::Rebuild : Work::Floor, times, cold);
+      timeOnce(run % 2 == 0 ? Work::Floor : Work::Rebuild, times, cold);
+    }
+  }
+
+  void timeOnce(Work work, bench::TimeSeries& times, bool cold) {
+    if (cold && !dropPageCache())
+      throw std::runtime_error(std::string("cannot drop the page cache: ") + std::strerror(errno));
     const RunResult run = bench::runChild(work, root_, options_.sortType);
     check(run);
     if (work == Work::Rebuild) {
-      result_.rebuildSeconds.push_back(run.seconds);
-      result_.reloadSeconds.push_back(run.reloadSeconds);
+      times.rebuildSeconds.push_back(run.seconds);
+      times.reloadSeconds.push_back(run.reloadSeconds);
       result_.rebuildPeakKilobytes = std::max(result_.rebuildPeakKilobytes, run.peakKilobytes);
     } else {
-      result_.floorSeconds.push_back(run.seconds);
+      times.floorSeconds.push_back(run.seconds);
       result_.floorPeakKilobytes = std::max(result_.floorPeakKilobytes, run.peakKilobytes);
     }
   }
@@ -118,7 +145,14 @@ class SizeBench {
   std::string reference_;
 };
 
-int runBench(const Options& options) {
+int runBench(Options options) {
+  if (options.cold && !dropPageCache()) {
+    std::fprintf(stderr,
+                 "quillon-bench: the page cache cannot be dropped (%s; it takes root): the "
+                 "cold-cache runs are left out\n",
+                 std::strerror(errno));
+    options.cold = false;
+  }
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
   const std::filesystem::path cache =
       options.cache.empty() ? self.parent_path() / "roots" : options.cache;

@@ -1,12 +1,10 @@
-// A recording's display name, with any bytes as its event file: the name is never empty for a
-// recording called "news.ts", fits on one line of the list, and is the same whether the event
-// file is served from memory or read from a real file in a receiver root.
+// A recording's display name, with any bytes as its event file in a receiver root: the name is
+// never empty for a recording called "news.ts", fits on one line of the list and is
+// well-formed UTF-8.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <span>
 
 #include "fuzz/fuzz_support.h"
 #include "host/receiver_fs.h"
@@ -28,18 +26,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const eString served = describeRecording(
-      "/hdd/movie/news.ts", "news.ts", [data, size](std::span<std::byte> buffer) -> ssize_t {
-        const std::size_t count = std::min(size, buffer.size());
-        std::memcpy(buffer.data(), data, count);
-        return static_cast<ssize_t>(count);
-      });
-  fuzz::require(!served.empty(), "a recording has a name");
-  fuzz::require(!holdsControlByte(served), "a name fits on one line");
-  fuzz::require(fuzz::isValidUtf8(served), "a name is well-formed UTF-8");
-
   fuzz::writeFile(fuzz::scratchDirectory() / "hdd" / "movie" / "news.eit", data, size);
-  fuzz::require(getFileName("/hdd/movie/news.ts", "news.ts") == served,
-                "the event file on disk names the recording as the bytes in memory do");
+  const eString name = getFileName("/hdd/movie/news.ts", "news.ts");
+  fuzz::require(!name.empty(), "a recording has a name");
+  fuzz::require(!holdsControlByte(name), "a name fits on one line");
+  fuzz::require(fuzz::isValidUtf8(name), "a name is well-formed UTF-8");
   return 0;
 }

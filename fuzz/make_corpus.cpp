@@ -34,6 +34,12 @@ Bytes named(std::string_view name, std::string_view text) {
 void eventFiles(const fs::path& directory) {
   write(directory / "plain", named("Tatort", "Borowski"));
   write(directory / "name-only", named("Tagesschau", ""));
+  // Table 00: marks on a letter, on one without a composed form, before a blank, before a line
+  // break and at the end; the euro sign.
+  write(directory / "table00-marks", named("M\xC8"
+                                           "uller \xCFq \xC2 \xA4",
+                                           "Teil\xC8\x8A"
+                                           "2\xC2"));
   write(directory / "latin9",
         EventBuilder().shortEvent("deu", dvbText({0x0B}, "\xA4 Preis"), {}).bytes());
   write(directory / "cyrillic-full-selector",

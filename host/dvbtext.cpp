@@ -1,63 +1,129 @@
 #include "host/dvbtext.h"
 
 #include <iconv.h>
+#include <utf8proc.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "host/dvb_table00.h"
+
 // The table selection is done here rather than by libdvbv5's short event parser, which reads
 // UCS-2 in the wrong byte order, reads past a field that ends inside its selector and turns
-// the DVB line break into a line feed.
+// the DVB line break into a line feed. Table 00 is decoded by the host itself: the C library's
+// ISO 6937 converter has no euro sign, differs from figure A.1 in a few positions and rejects
+// a mark on a letter that has no precomposed form.
 namespace {
 
-// The character table a field selects: the iconv name of its encoding, how many leading
-// bytes select it, and how many bytes one character of it takes at least.
-struct CharacterTable {
-  const char* encoding = nullptr;  // null: a reserved or unknown table
+// The tables that the C library converts, each with the converter of this process.
+enum class Table : std::size_t {
+  kIso8859First = 0,  // ISO 8859-1 to 8859-15 follow in order of their part numbers
+  kUcs2 = 15,
+  kEucKr,
+  kGb2312,
+  kBig5,
+  kUtf8,
+  kCount
+};
+
+constexpr const char* kEncodings[] = {"ISO-8859-1",  "ISO-8859-2",  "ISO-8859-3",  "ISO-8859-4",
+                                      "ISO-8859-5",  "ISO-8859-6",  "ISO-8859-7",  "ISO-8859-8",
+                                      "ISO-8859-9",  "ISO-8859-10", "ISO-8859-11", nullptr,
+                                      "ISO-8859-13", "ISO-8859-14", "ISO-8859-15", "UCS-2BE",
+                                      "EUC-KR",      "GB2312",      "BIG5",        "UTF-8"};
+static_assert(std::size(kEncodings) == static_cast<std::size_t>(Table::kCount));
+
+// What a field's first bytes select: table 00, a table of the C library (with how many bytes
+// one of its characters takes at least), or nothing this host can decode.
+struct Selection {
+  enum class Kind { kTable00, kConverted, kUndecodable } kind = Kind::kUndecodable;
+  Table table = Table::kIso8859First;
   std::size_t selectorLength = 0;
   std::size_t unitLength = 1;
 };
 
-constexpr const char* kIso8859[] = {nullptr,      "ISO-8859-1",  "ISO-8859-2",  "ISO-8859-3",
-                                    "ISO-8859-4", "ISO-8859-5",  "ISO-8859-6",  "ISO-8859-7",
-                                    "ISO-8859-8", "ISO-8859-9",  "ISO-8859-10", "ISO-8859-11",
-                                    nullptr,      "ISO-8859-13", "ISO-8859-14", "ISO-8859-15"};
+constexpr Selection kUndecodable{};
 
-// 0x10 0x00 0xNN: ISO 8859-N, given in full.
-CharacterTable selectIso8859(std::span<const std::uint8_t> field) {
-  if (field.size() < 3 || field[1] != 0x00 || field[2] >= std::size(kIso8859)) return {};
-  return {kIso8859[field[2]], 3, 1};
+// ISO 8859-`part`, or nothing for a part that does not exist.
+Selection iso8859(int part, std::size_t selectorLength) {
+  if (part < 1 || part > 15 || kEncodings[part - 1] == nullptr) return kUndecodable;
+  return {Selection::Kind::kConverted,
+          static_cast<Table>(static_cast<std::size_t>(Table::kIso8859First) + part - 1),
+          selectorLength};
 }
 
-CharacterTable selectTable(std::span<const std::uint8_t> field) {
+Selection converted(Table table, std::size_t unitLength = 1) {
+  return {Selection::Kind::kConverted, table, 1, unitLength};
+}
+
+Selection select(std::span<const std::uint8_t> field, int defaultTable) {
   const std::uint8_t first = field.front();
-  // Without a selector the text is Latin-1, as broadcasters here send it.
-  if (first >= 0x20) return {"ISO-8859-1", 0, 1};
-  if (first >= 0x01 && first <= 0x0B) return {kIso8859[first + 4], 1, 1};
+  if (first >= 0x20) {
+    const Selection unmarked = iso8859(defaultTable, 0);
+    return unmarked.kind == Selection::Kind::kConverted ? unmarked
+                                                        : Selection{Selection::Kind::kTable00};
+  }
+  if (first >= 0x01 && first <= 0x0B) return iso8859(first + 4, 1);
   switch (first) {
-    case 0x10:
-      return selectIso8859(field);
+    case 0x10:  // 0x10 0x00 0xNN: ISO 8859-N, given in full
+      return field.size() >= 3 && field[1] == 0x00 ? iso8859(field[2], 3) : kUndecodable;
     case 0x11:
-      return {"UCS-2BE", 1, 2};
+      return converted(Table::kUcs2, 2);
     case 0x12:
-      return {"EUC-KR", 1, 1};
+      return converted(Table::kEucKr);
     case 0x13:
-      return {"GB2312", 1, 1};
+      return converted(Table::kGb2312);
     case 0x14:
-      return {"BIG5", 1, 1};
+      return converted(Table::kBig5);
     case 0x15:
-      return {"UTF-8", 1, 1};
+      return converted(Table::kUtf8);
     default:
-      return {};
+      return kUndecodable;
   }
 }
 
-// Converts `text` from `table` to UTF-8, leaving out what cannot be converted.
-std::string convert(std::span<const std::uint8_t> text, const CharacterTable& table) {
-  iconv_t converter = iconv_open("UTF-8", table.encoding);
-  if (converter == reinterpret_cast<iconv_t>(-1)) return {};
+// One converter a table, opened on first use and kept for the life of the process: opening
+// one costs more than converting most titles.
+class Converters {
+ public:
+  Converters() { converters_.fill(kNone); }
+  Converters(const Converters&) = delete;
+  Converters& operator=(const Converters&) = delete;
+  ~Converters() {
+    for (iconv_t converter : converters_) {
+      if (converter != kNone) iconv_close(converter);
+    }
+  }
+
+  // The table's converter in its initial state; kNone when the C library has none.
+  iconv_t operator[](Table table) {
+    iconv_t& converter = converters_[static_cast<std::size_t>(table)];
+    if (converter == kNone)
+      converter = iconv_open("UTF-8", kEncodings[static_cast<std::size_t>(table)]);
+    if (converter != kNone) iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    return converter;
+  }
+
+  static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
+
+ private:
+  std::array<iconv_t, static_cast<std::size_t>(Table::kCount)> converters_;
+};
+
+Converters& converters() {
+  static Converters all;
+  return all;
+}
+
+// Converts `text` from the selected table to UTF-8, leaving out what cannot be converted.
+std::string convert(std::span<const std::uint8_t> text, const Selection& selection) {
+  iconv_t converter = converters()[selection.table];
+  if (converter == Converters::kNone) return {};
   std::string result;
   char buffer[512];
   // iconv takes its input through a pointer to non-const but never writes to it.
@@ -66,28 +132,33 @@ std::string convert(std::span<const std::uint8_t> text, const CharacterTable& ta
   while (inputLeft > 0) {
     char* output = buffer;
     std::size_t outputLeft = sizeof buffer;
-    const std::size_t converted = iconv(converter, &input, &inputLeft, &output, &outputLeft);
+    const std::size_t count = iconv(converter, &input, &inputLeft, &output, &outputLeft);
     result.append(buffer, static_cast<std::size_t>(output - buffer));
-    if (converted != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
+    if (count != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
     if (errno != EILSEQ) break;  // a character cut off by the end of the field
-    const std::size_t skipped = std::min(table.unitLength, inputLeft);
+    const std::size_t skipped = std::min(selection.unitLength, inputLeft);
     input += skipped;
     inputLeft -= skipped;
   }
-  iconv_close(converter);
   return result;
 }
 
-// The length of the control code that `rest` starts with, or 0. The one-byte tables have
-// their control codes at U+0080 to U+009F, the two-byte tables at U+E080 to U+E09F.
-std::size_t controlCodeLength(std::string_view rest) {
+// The control code that `rest` starts with: how many bytes it takes, and whether it is the
+// DVB line break. The one-byte tables have their control codes at U+0080 to U+009F, the
+// two-byte tables at U+E080 to U+E09F; the line break is U+008A or U+E08A.
+struct ControlCode {
+  std::size_t length = 0;  // 0: no control code
+  bool lineBreak = false;
+};
+
+ControlCode controlCode(std::string_view rest) {
   const auto at = [rest](std::size_t index) {
     return index < rest.size() ? static_cast<std::uint8_t>(rest[index]) : std::uint8_t{0};
   };
   const auto isControlTail = [](std::uint8_t byte) { return byte >= 0x80 && byte <= 0x9F; };
-  if (at(0) == 0xC2 && isControlTail(at(1))) return 2;
-  if (at(0) == 0xEE && at(1) == 0x82 && isControlTail(at(2))) return 3;
-  return 0;
+  if (at(0) == 0xC2 && isControlTail(at(1))) return {2, at(1) == 0x8A};
+  if (at(0) == 0xEE && at(1) == 0x82 && isControlTail(at(2))) return {3, at(2) == 0x8A};
+  return {};
 }
 
 // The bytes that may follow a lead byte in a well-formed UTF-8 character: how many, and the
@@ -122,34 +193,60 @@ std::size_t characterLength(std::string_view rest) {
   return lead.length;
 }
 
-// `text` without the table's control codes, and without the bytes of anything that is not a
-// well-formed UTF-8 character.
-eString withoutControlCodes(std::string_view text) {
-  eString result;
+// `text` with the table's line breaks as blanks, without its other control codes, and without
+// the bytes of anything that is not a well-formed UTF-8 character.
+std::string withoutControlCodes(std::string_view text) {
+  std::string result;
   result.reserve(text.size());
   while (!text.empty()) {
-    const std::size_t control = controlCodeLength(text);
-    const std::size_t character = control == 0 ? characterLength(text) : 0;
+    const ControlCode control = controlCode(text);
+    if (control.length != 0) {
+      if (control.lineBreak) result += ' ';
+      text.remove_prefix(control.length);
+      continue;
+    }
+    const std::size_t character = characterLength(text);
     result.append(text.substr(0, character));
-    text.remove_prefix(control != 0 ? control : std::max<std::size_t>(character, 1));
+    text.remove_prefix(std::max<std::size_t>(character, 1));
   }
   return result;
 }
 
+bool isAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Well-formed UTF-8 in composed form (NFC), so that an accented letter is one character
+// wherever Unicode has one. ASCII is composed already.
+eString composed(std::string text) {
+  if (isAscii(text)) return text;
+  utf8proc_uint8_t* result = nullptr;
+  const utf8proc_ssize_t length =
+      utf8proc_map(reinterpret_cast<const utf8proc_uint8_t*>(text.data()),
+                   static_cast<utf8proc_ssize_t>(text.size()), &result,
+                   static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE));
+  const std::unique_ptr<utf8proc_uint8_t, decltype(&std::free)> owned(result, &std::free);
+  // Well-formed input always composes; should the library fail, the text stands as it is.
+  if (length < 0) return text;
+  return eString(reinterpret_cast<const char*>(result), static_cast<std::size_t>(length));
+}
+
 // Plain ASCII reads the same in every table of one-byte units and holds none of their control
-// codes: it needs no converter, which costs more to open than most titles take to copy.
-bool isPlainAscii(std::span<const std::uint8_t> text, const CharacterTable& table) {
-  return table.unitLength == 1 &&
+// codes: it needs no converter.
+bool isPlainAscii(std::span<const std::uint8_t> text, const Selection& selection) {
+  return selection.unitLength == 1 &&
          std::all_of(text.begin(), text.end(), [](std::uint8_t byte) { return byte < 0x80; });
 }
 
 }  // namespace
 
-eString dvbTextToUtf8(std::span<const std::uint8_t> field) {
+eString dvbTextToUtf8(std::span<const std::uint8_t> field, int defaultTable) {
   if (field.empty()) return {};
-  const CharacterTable table = selectTable(field);
-  if (table.encoding == nullptr) return {};
-  const std::span<const std::uint8_t> text = field.subspan(table.selectorLength);
-  if (isPlainAscii(text, table)) return eString(text.begin(), text.end());
-  return withoutControlCodes(convert(text, table));
+  const Selection selection = select(field, defaultTable);
+  if (selection.kind == Selection::Kind::kUndecodable) return {};
+  const std::span<const std::uint8_t> text = field.subspan(selection.selectorLength);
+  if (isPlainAscii(text, selection)) return eString(text.begin(), text.end());
+  if (selection.kind == Selection::Kind::kTable00) return composed(host::decodeTable00(text));
+  return composed(withoutControlCodes(convert(text, selection)));
 }

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "host/dvbtext.h"
+#include "host/econfig.h"
 
 namespace {
 
@@ -29,11 +30,18 @@ Bytes takeAtMost(Bytes& rest, std::size_t length) {
   return taken;
 }
 
+// The table of text without a selector, as the host's configuration names it.
+int defaultTable() {
+  int table = 0;
+  eConfig::instance()->getKey(kDefaultTableKey, table);
+  return table;
+}
+
 // A text field with its length byte in front; cut short where the descriptor ends.
-eString takeText(Bytes& rest) {
+eString takeText(Bytes& rest, int unmarkedTable) {
   if (rest.empty()) return {};
   const std::size_t length = takeAtMost(rest, 1)[0];
-  return dvbTextToUtf8(takeAtMost(rest, length));
+  return dvbTextToUtf8(takeAtMost(rest, length), unmarkedTable);
 }
 
 std::unique_ptr<Descriptor> shortEvent(Bytes payload) {
@@ -41,8 +49,9 @@ std::unique_ptr<Descriptor> shortEvent(Bytes payload) {
   if (payload.size() < 4) return descriptor;
   const Bytes language = takeAtMost(payload, 3);
   descriptor->language_code.assign(language.begin(), language.end());
-  descriptor->event_name = takeText(payload);
-  descriptor->text = takeText(payload);
+  const int table = defaultTable();
+  descriptor->event_name = takeText(payload, table);
+  descriptor->text = takeText(payload, table);
   return descriptor;
 }
 

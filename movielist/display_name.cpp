@@ -1,14 +1,19 @@
 #include "movielist/display_name.h"
 
+#include <limits.h>
+
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <span>
 
 #include "host/econfig.h"
 #include "host/eitevent.h"
-#include "host/receiver_fs.h"
 #include "host/serviceref.h"
 
 namespace {
+
+constexpr std::string_view kEventSuffix = ".eit";
 
 bool eventInformationWanted() {
   int enabled = 1;
@@ -44,9 +49,23 @@ eString nameFromEvent(const EITEvent& event) {
   return {};
 }
 
-eString nameFromEventFile(std::string_view path, const EventFileReader& readEventFile) {
+// The entry name of the event file of the recording at `path`, NUL-terminated in `entry`;
+// false when it is longer than any entry name can be.
+bool eventFileName(std::string_view path, std::array<char, NAME_MAX + 1>& entry) {
+  std::string_view stem = withoutTsSuffix(path);
+  stem.remove_prefix(std::min(stem.size(), stem.rfind('/') + 1));
+  if (stem.size() + kEventSuffix.size() >= entry.size()) return false;
+  std::memcpy(entry.data(), stem.data(), stem.size());
+  std::memcpy(entry.data() + stem.size(), kEventSuffix.data(), kEventSuffix.size());
+  entry[stem.size() + kEventSuffix.size()] = '\0';
+  return true;
+}
+
+eString nameFromEventFile(const host::Directory& directory, std::string_view path) {
+  std::array<char, NAME_MAX + 1> entry;
+  if (!eventFileName(path, entry)) return {};
   std::array<std::byte, kEventFileReadSize> buffer;
-  ssize_t count = readEventFile(buffer);
+  const ssize_t count = directory.readStart(entry.data(), buffer);
   if (count <= static_cast<ssize_t>(sizeof(eit_event_struct))) return {};
   EITEvent event(reinterpret_cast<const eit_event_struct*>(buffer.data()), serviceKey(path),
                  static_cast<std::size_t>(count));
@@ -66,18 +85,17 @@ std::string_view withoutTsSuffix(std::string_view text) {
   return text.ends_with(".ts") ? text.substr(0, text.size() - 3) : text;
 }
 
-eString describeRecording(std::string_view path, std::string_view name,
-                          const EventFileReader& readEventFile) {
+eString describeRecording(const host::Directory& directory, std::string_view path,
+                          std::string_view name, bool eventFileMayExist) {
   eString result;
-  if (eventInformationWanted()) result = nameFromEventFile(path, readEventFile);
+  if (eventInformationWanted() && eventFileMayExist) result = nameFromEventFile(directory, path);
   if (result.empty()) result = eString(withoutTsSuffix(name));
   blankControlBytes(result);
   return result;
 }
 
 eString getFileName(eString path, eString name) {
-  std::string eventPath = std::string(withoutTsSuffix(path)) + ".eit";
-  return describeRecording(path, name, [&eventPath](std::span<std::byte> buffer) {
-    return host::readFileStart(eventPath, buffer);
-  });
+  const std::size_t slash = path.rfind('/');
+  const host::Directory directory(slash == eString::npos ? "/" : path.substr(0, slash + 1));
+  return describeRecording(directory, path, name);
 }

@@ -3,11 +3,10 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
-#include <span>
 #include <string_view>
 
 #include "host/estring.h"
+#include "host/receiver_fs.h"
 
 // Non-zero (the default): names come from event files.
 inline constexpr const char* kEitInfoKey = "/enigma/plugins/quillon/eitinfo";
@@ -20,11 +19,10 @@ std::string_view withoutTsSuffix(std::string_view text);
 // The display name of the recording at receiver path `path`, whose directory entry is `name`.
 eString getFileName(eString path, eString name);
 
-// Reads the start of a recording's event file into the buffer in one call: the count read,
-// or -1 when there is no readable event file.
-using EventFileReader = std::function<ssize_t(std::span<std::byte>)>;
-
-// The display name of the recording at `path` whose directory entry is `name`, with its event
-// file read by `readEventFile`. Control bytes become blanks, so that the name fits on a line.
-eString describeRecording(std::string_view path, std::string_view name,
-                          const EventFileReader& readEventFile);
+// The display name of the recording at `path` in `directory`, whose entry is `name`: how the
+// rebuild names every recording, and getFileName any one. Its event file is `path`'s last
+// component without the final ".ts", followed by ".eit", in `directory`; it is opened only when
+// `eventFileMayExist`, which a caller that has listed the directory may know better. Control
+// bytes become blanks, so that the name fits on a line.
+eString describeRecording(const host::Directory& directory, std::string_view path,
+                          std::string_view name, bool eventFileMayExist = true);

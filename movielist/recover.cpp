@@ -5,15 +5,16 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "host/case_folding.h"
 #include "host/ezapmain.h"
 #include "host/receiver_fs.h"
 #include "movielist/dirfiles.h"
 #include "movielist/display_name.h"
+#include "movielist/event_files.h"
 #include "movielist/list_writer.h"
 #include "movielist/sort.h"
 
@@ -34,14 +35,14 @@ bool recordingDate(const host::Directory& directory, const char* name, std::int6
   return !S_ISDIR(status.st_mode);
 }
 
-// One pass over the movie directory records every entry that may be a recording; of the event
-// files it keeps only a hash of their stems (two stems that hash alike cost no more than an
-// open that fails, as it does for any recording without an event file). Then each candidate
-// is dated and named in turn: its status query and its event file come one after the other,
-// which the kernel serves faster than the same calls spread over the listing.
+// One pass over the movie directory records every entry that may be a recording, and which of
+// them the listing shows an event file for. Then each candidate is dated and named in turn: its
+// status query and its event file come one after the other, which the kernel serves faster than
+// the same calls spread over the listing.
 class MovieScan {
  public:
-  explicit MovieScan(const host::Directory& directory) : directory_(directory) {}
+  explicit MovieScan(const host::Directory& directory)
+      : directory_(directory), eventFiles_(host::namesMayFoldCase(directory)) {}
 
   // Lists the directory into `movies`; false when the listing itself fails.
   bool run(std::vector<DIRFILES>& movies) {
@@ -50,12 +51,12 @@ class MovieScan {
         })) {
       return false;
     }
-    std::sort(eventStems_.begin(), eventStems_.end());
+    eventFiles_.complete();
     std::size_t kept = 0;
     for (DIRFILES& movie : movies) {
       if (!recordingDate(directory_, movie.FileName.c_str(), movie.FileDate)) continue;
-      movie.Description =
-          describeRecording(movie.FullPath, movie.FileName, eventFileReader(movie.FileName));
+      movie.Description = describeRecording(directory_, movie.FullPath, movie.FileName,
+                                            eventFiles_.mayHaveEventFile(movie.FileName));
       if (&movie != &movies[kept]) movies[kept] = std::move(movie);
       ++kept;
     }
@@ -65,11 +66,8 @@ class MovieScan {
 
  private:
   void take(std::string_view name, unsigned char type, std::vector<DIRFILES>& movies) {
-    if (name.ends_with(".eit")) {
-      eventStems_.push_back(hash_(name.substr(0, name.size() - 4)));
-    } else if (type != DT_DIR && isRecordingName(name)) {
-      add(name, movies);
-    }
+    eventFiles_.add(name);
+    if (type != DT_DIR && isRecordingName(name)) add(name, movies);
   }
 
   static void add(std::string_view name, std::vector<DIRFILES>& movies) {
@@ -80,22 +78,8 @@ class MovieScan {
     movie.FileName.assign(name);
   }
 
-  // Reads the recording's event file, which is opened only when the listing shows one.
-  EventFileReader eventFileReader(std::string_view name) {
-    const std::string_view stem = withoutTsSuffix(name);
-    if (!std::binary_search(eventStems_.begin(), eventStems_.end(), hash_(stem))) {
-      return [](std::span<std::byte>) -> ssize_t { return -1; };
-    }
-    eventName_.assign(stem).append(".eit");
-    return [this](std::span<std::byte> buffer) {
-      return directory_.readStart(eventName_.c_str(), buffer);
-    };
-  }
-
   const host::Directory& directory_;
-  std::hash<std::string_view> hash_;
-  std::vector<std::size_t> eventStems_;  // sorted once the listing is complete
-  std::string eventName_;                // the event file of the recording being described
+  EventFileIndex eventFiles_;
 };
 
 }  // namespace

@@ -1,7 +1,14 @@
 // Display names: from the event file's short event descriptor when allowed and present, else
 // from the file name.
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <gmock/gmock.h>
 
+#include <fstream>
+#include <map>
+
+#include "host/dvbtext.h"
 #include "movielist/display_name.h"
 #include "movielist/recover.h"
 #include "receiver_fixture.h"
@@ -77,17 +84,57 @@ TEST_F(DisplayNameTest, NamesFromTheFirstShortEventOrElseFromTheFile) {
   EXPECT_EQ("news", getFileName("/hdd/movie/news.ts", "news.ts")) << "no event file";
 }
 
+// Counts the opens of one file, as the kernel reports them.
+class OpenWatch {
+ public:
+  explicit OpenWatch(const std::filesystem::path& file)
+      : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    ::inotify_add_watch(fd_, file.c_str(), IN_OPEN);
+  }
+  ~OpenWatch() { ::close(fd_); }
+
+  // The opens since the last call.
+  int opens() const {
+    alignas(inotify_event) char buffer[4096];
+    int count = 0;
+    for (ssize_t length; (length = ::read(fd_, buffer, sizeof buffer)) > 0;)
+      count += static_cast<int>(length / sizeof(inotify_event));
+    return count;
+  }
+
+ private:
+  int fd_;
+};
+
 TEST_F(DisplayNameTest, TheSettingOffOpensNoEventFileAndAnyOtherValueAllowsIt) {
+  root.file("news.eit", shortEvent("Tatort", ""));
+  const OpenWatch watch(root.movieDirectory() / "news.eit");
   ASSERT_EQ(0, eConfig::instance()->setKey(kEitInfoKey, 0));
-  int reads = 0;
-  eString name = describeRecording("/hdd/movie/news.ts", "news.ts", [&reads](auto) {
-    ++reads;
-    return ssize_t{-1};
-  });
-  EXPECT_EQ("news", name);
-  EXPECT_EQ(0, reads);
+  EXPECT_EQ("news", getFileName("/hdd/movie/news.ts", "news.ts"));
+  EXPECT_EQ(0, watch.opens());
   ASSERT_EQ(0, eConfig::instance()->setKey(kEitInfoKey, 7));
-  EXPECT_EQ("Tatort", nameWithEvent(shortEvent("Tatort", "")));
+  EXPECT_EQ("Tatort", getFileName("/hdd/movie/news.ts", "news.ts"));
+  EXPECT_EQ(1, watch.opens());
+}
+
+// Table 00 as the standard defines it, unless the host's configuration names another table
+// for text without a selector.
+TEST_F(DisplayNameTest, TheHostsDefaultTableReadsTitlesWithoutASelector) {
+  root.file("news.eit", shortEvent(dvbText("M\xFCller \xC8"
+                                           "Ubersee"),
+                                   dvbText({0x10, 0x00, 0x01}, "M\xFCller")));
+  const auto nameWithConfiguration = [this](const std::string& contents) {
+    std::ofstream(root.root() / "config") << contents;
+    eConfig::instance()->open(root.root() / "config");
+    return getFileName("/hdd/movie/news.ts", "news.ts");
+  };
+  EXPECT_EQ("M\u00FEller \u00DCbersee - M\u00FCller", nameWithConfiguration(""));
+  EXPECT_EQ("M\u00FEller \u00DCbersee - M\u00FCller",
+            nameWithConfiguration(std::string(kDefaultTableKey) + "=0\n"));
+  EXPECT_EQ("M\u00FCller \u00C8Ubersee - M\u00FCller",
+            nameWithConfiguration(std::string(kDefaultTableKey) + "=1\n"));
+  EXPECT_EQ("M\u00FCller \u010CUbersee - M\u00FCller",
+            nameWithConfiguration("/host/dvb/default_table=2\n"));
 }
 
 // Mends a fault: "a.tsb.ts" looked for "a.eit" and was named "a".
@@ -98,19 +145,25 @@ TEST_F(DisplayNameTest, OnlyTheFinalTsIsDropped) {
   EXPECT_EQ("Right", getFileName("/hdd/movie/a.tsb.ts", "a.tsb.ts"));
 }
 
-TEST_F(DisplayNameTest, TheRebuildNamesLikeTheLookup) {
+TEST_F(DisplayNameTest, TheRebuildNamesEveryRecording) {
   root.recording("with.ts", 100, shortEvent("Tatort", "Borowski"));
   root.recording("without.ts", 100);
   root.recording("odd.tsb.ts", 100, shortEvent("Odd", ""));
   root.file("news.eit", shortEvent("Evil\n#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/etc/passwd", ""));
   root.recording("news.ts", 100);
+  root.recording("umlaut.ts", 100, shortEvent(dvbText("M\xC8uller"), dvbText("\xA4")));
   ASSERT_EQ(1, recoverMovies(1));
-  for (const DIRFILES& movie : DirMovieFile) {
-    EXPECT_EQ(getFileName(movie.FullPath, movie.FileName), movie.Description) << movie.FileName;
-  }
+  std::map<std::string, std::string> descriptions;
+  for (const DIRFILES& movie : DirMovieFile) descriptions[movie.FileName] = movie.Description;
+  EXPECT_EQ((std::map<std::string, std::string>{
+                {"news.ts", "Evil #SERVICE: 1:0:1:0:0:0:000000:0:0:0:/etc/passwd"},
+                {"odd.tsb.ts", "Odd"},
+                {"umlaut.ts", "M\u00FCller - \u20AC"},
+                {"with.ts", "Tatort - Borowski"},
+                {"without.ts", "without"}}),
+            descriptions);
   std::string list = *root.readRecordingsList();
-  EXPECT_EQ(1 + 4 * 4, std::count(list.begin(), list.end(), '\n'));
-  EXPECT_THAT(list, ::testing::HasSubstr("#DESCRIPTION: Evil #SERVICE: "));
+  EXPECT_EQ(1 + 5 * 4, std::count(list.begin(), list.end(), '\n'));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // What the rebuild takes from the movie directory, and what it dates each movie by.
 #include <gmock/gmock.h>
 
+#include "movielist/event_files.h"
 #include "movielist/recover.h"
 #include "receiver_fixture.h"
 
@@ -65,6 +66,44 @@ TEST_F(ScanTest, EachRebuildStartsFromAnEmptyList) {
   EXPECT_EQ(0, recoverMovies(1));
   EXPECT_TRUE(DirMovieFile.empty());
   EXPECT_EQ(2, reloads());
+}
+
+// On a disk that may fold case (vfat, exFAT: "a.ts" beside "A.EIT", whose open as "a.eit"
+// finds it) no listed name may hold back the open; on one that keeps case apart, the listing
+// says which recordings have an event file.
+TEST(EventFileIndex, PassesEveryRecordingToTheOpenWhereNamesMayFoldCase) {
+  const char* const listing[] = {"a.ts",  "A.EIT", "\xC3\xA4.ts", "\xC3\x84.EIT", "b.ts",
+                                 "b.eit", "c.ts",  "c.eit.bak",   "d.tsb.ts",     "d.tsb.eit"};
+  const struct {
+    const char* recording;
+    bool keepingCase;
+    bool folding;
+  } cases[] = {{"a.ts", false, true},    {"\xC3\xA4.ts", false, true}, {"b.ts", true, true},
+               {"c.ts", false, true},    {"d.tsb.ts", true, true},     {"e.ts", false, true},
+               {"A.EIT.ts", false, true}};
+  for (const bool namesMayFoldCase : {false, true}) {
+    EventFileIndex index(namesMayFoldCase);
+    for (const char* name : listing) index.add(name);
+    index.complete();
+    for (const auto& [recording, keepingCase, folding] : cases) {
+      EXPECT_EQ(namesMayFoldCase ? folding : keepingCase, index.mayHaveEventFile(recording))
+          << recording << (namesMayFoldCase ? " where names may fold case" : "");
+    }
+  }
+}
+
+TEST_F(ScanTest, NamesFromTheEventFilesTheListingShows) {
+  root.recording(
+      "a.ts", 100,
+      fixtures::EventBuilder().shortEvent("deu", fixtures::dvbText("Tatort"), {}).bytes());
+  root.recording("b.ts", 100);
+  root.file(
+      "B.EIT",
+      fixtures::EventBuilder().shortEvent("deu", fixtures::dvbText("Upper case"), {}).bytes());
+  ASSERT_EQ(1, recoverMovies(1));
+  ASSERT_EQ(2u, DirMovieFile.size());
+  EXPECT_EQ("Tatort", DirMovieFile[0].Description);
+  EXPECT_EQ("b", DirMovieFile[1].Description) << "this disk keeps case apart";
 }
 
 }  // namespace

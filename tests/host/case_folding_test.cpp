@@ -1,0 +1,52 @@
+// namesMayFoldCase: the file systems of USB disks and network shares, and directories with the
+// casefold flag, may match names without regard to case; the file systems of a receiver's own
+// disk do not.
+#include "host/case_folding.h"
+
+#include <linux/fs.h>
+#include <linux/magic.h>
+
+#include <gtest/gtest.h>
+
+#include "fixtures/receiver_builder.h"
+
+namespace {
+
+TEST(CaseFolding, TheFileSystemTypeOrTheCasefoldFlagDecides) {
+  const struct {
+    const char* what;
+    std::uint32_t type;
+    unsigned int flags;
+    bool mayFold;
+  } cases[] = {
+      {"vfat", MSDOS_SUPER_MAGIC, 0, true},
+      {"exFAT", EXFAT_SUPER_MAGIC, 0, true},
+      {"NTFS (ntfs3)", 0x5346544E, 0, true},
+      {"fuseblk (ntfs-3g, exfat-fuse)", FUSE_SUPER_MAGIC, 0, true},
+      {"CIFS", CIFS_SUPER_MAGIC, 0, true},
+      {"SMB2", SMB2_SUPER_MAGIC, 0, true},
+      {"SMB", SMB_SUPER_MAGIC, 0, true},
+      {"ext4", EXT4_SUPER_MAGIC, 0, false},
+      {"ext4, casefolded directory", EXT4_SUPER_MAGIC, FS_CASEFOLD_FL, true},
+      {"ext4, other flags", EXT4_SUPER_MAGIC, FS_NOATIME_FL | FS_EXTENT_FL, false},
+      {"XFS", XFS_SUPER_MAGIC, 0, false},
+      {"btrfs", BTRFS_SUPER_MAGIC, 0, false},
+      {"tmpfs", TMPFS_MAGIC, 0, false},
+      {"tmpfs, casefolded directory", TMPFS_MAGIC, FS_CASEFOLD_FL, true},
+      {"NFS", NFS_SUPER_MAGIC, 0, false},
+      {"JFFS2", JFFS2_SUPER_MAGIC, 0, false},
+  };
+  for (const auto& [what, type, flags, mayFold] : cases)
+    EXPECT_EQ(mayFold, host::namesMayFoldCase(type, flags)) << what;
+}
+
+// The temporary directory of the tests lies on a file system that keeps case apart.
+TEST(CaseFolding, AskedOfADirectoryItReadsItsFileSystem) {
+  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  host::setReceiverRoot(root.root());
+  EXPECT_FALSE(host::namesMayFoldCase(host::Directory("/hdd/movie")));
+  EXPECT_TRUE(host::namesMayFoldCase(host::Directory("/no/such/directory")))
+      << "a directory that cannot be asked";
+}
+
+}  // namespace
