@@ -66,7 +66,7 @@ class MovieScan {
  private:
   void take(std::string_view name, unsigned char type, std::vector<DIRFILES>& movies) {
     if (name.ends_with(".eit")) {
-      eventStems_.push_back(hash_(name.substr(0, name.size() - 4)));
+      eventStems_.push_back(stemKey(name.substr(0, name.size() - 4), type != DT_REG));
     } else if (type != DT_DIR && isRecordingName(name)) {
       add(name, movies);
     }
@@ -80,22 +80,34 @@ class MovieScan {
     movie.FileName.assign(name);
   }
 
+  // A stem's hash, its lowest bit telling whether the listing showed anything but a regular
+  // file (a link, a FIFO, or no type at all), whose type must be checked before an open.
+  std::size_t stemKey(std::string_view stem, bool checkFirst) const {
+    return (hash_(stem) & ~std::size_t{1}) | (checkFirst ? 1 : 0);
+  }
+
   // Reads the recording's event file, which is opened only when the listing shows one.
   EventFileReader eventFileReader(std::string_view name) {
     const std::string_view stem = withoutTsSuffix(name);
-    if (!std::binary_search(eventStems_.begin(), eventStems_.end(), hash_(stem))) {
+    const std::size_t regular = stemKey(stem, false);
+    auto found = std::lower_bound(eventStems_.begin(), eventStems_.end(), regular);
+    if (found == eventStems_.end() || (*found | 1) != (regular | 1)) {
       return [](std::span<std::byte>) -> ssize_t { return -1; };
     }
+    eventType_ = *found == regular && (found + 1 == eventStems_.end() || found[1] != (regular | 1))
+                     ? DT_REG
+                     : DT_UNKNOWN;
     eventName_.assign(stem).append(".eit");
     return [this](std::span<std::byte> buffer) {
-      return directory_.readStart(eventName_.c_str(), buffer);
+      return directory_.readStart(eventName_.c_str(), eventType_, buffer);
     };
   }
 
   const host::Directory& directory_;
   std::hash<std::string_view> hash_;
-  std::vector<std::size_t> eventStems_;  // sorted once the listing is complete
-  std::string eventName_;                // the event file of the recording being described
+  std::vector<std::size_t> eventStems_;   // sorted once the listing is complete
+  std::string eventName_;                 // the event file of the recording being described
+  unsigned char eventType_ = DT_UNKNOWN;  // its type as the listing gives it
 };
 
 }  // namespace
