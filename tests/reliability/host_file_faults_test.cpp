@@ -80,6 +80,9 @@ TEST_F(HostFiles, AListOrConfigurationThatCannotBeReadOrIsADirectoryReadsAsEmpty
 // Mends a fault: when the writer's buffer could not be allocated, the temporary file it had
 // already created stayed. Each allocation on the way to an open file fails in turn.
 TEST_F(HostFiles, RunningOutOfMemoryWhileReplacingLeavesNoTemporaryFile) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer's allocator comes before libfiu's, which cannot fail one here";
+#endif
   bool opened = false;
   int calls = 0;
   for (; calls < 100 && !opened; ++calls) {

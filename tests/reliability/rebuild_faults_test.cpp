@@ -88,7 +88,7 @@ class WholeProgramFaults : public FaultTest {};
 
 TEST_F(WholeProgramFaults, TheUserReadsTheFailureAndTheOldListStays) {
   for (const PointFault& fault :
-       {PointFault{"posix/io/sync/fsync", EIO}, PointFault{"posix/stdio/fflush", ENOSPC},
+       {PointFault{"posix/io/sync/fsync", EIO}, PointFault{"posix/stdio/oc/fdopen", ENOMEM},
         PointFault{"posix/io/dir/readdir", EIO}}) {
     SCOPED_TRACE(fault.point);
     const HostRun run =
