@@ -1,14 +1,14 @@
 #include "host/econfig.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string_view>
 #include <utility>
 
 #include "host/atomic_file.h"
+#include "host/receiver_fs.h"
 
 namespace {
 
@@ -28,6 +28,7 @@ std::optional<int> integerValue(std::string_view text) {
 
 // One KEY=INTEGER line; nothing for a comment, a blank line or a line the store cannot read.
 std::optional<std::pair<std::string_view, int>> parseLine(std::string_view line) {
+  if (line.ends_with('\r')) line.remove_suffix(1);  // written by an editor elsewhere
   if (line.empty() || line.front() == '#') return std::nullopt;
   const std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) return std::nullopt;
@@ -38,15 +39,8 @@ std::optional<std::pair<std::string_view, int>> parseLine(std::string_view line)
   return std::pair{key, *value};
 }
 
-// The whole file; empty when it is missing or cannot be read to its end (the stream buffer
-// throws on a read error).
-std::string readWholeFile(const std::filesystem::path& file) {
-  std::ifstream stream(file, std::ios::binary);
-  try {
-    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-  } catch (const std::ios_base::failure&) {
-    return {};
-  }
+const host::FileRoot& rootOf(bool onReceiver) {
+  return onReceiver ? host::receiverRoot() : host::machineRoot();
 }
 
 }  // namespace
@@ -72,9 +66,28 @@ int eConfig::setKey(const char* key, const int& value) {
 }
 
 void eConfig::open(std::filesystem::path file) {
-  file_ = std::move(file);
+  std::error_code noWorkingDirectory;
+  std::filesystem::path absolute = std::filesystem::absolute(file, noWorkingDirectory);
+  file_ = noWorkingDirectory ? file.string() : absolute.string();
+  onReceiver_ = false;
+  if (!noWorkingDirectory) return read();
+  values_.clear();  // a relative path with no directory to start from: nothing to read or write
+  readError_ = noWorkingDirectory.value();
+}
+
+void eConfig::openOnReceiver(std::string receiverPath) {
+  file_ = std::move(receiverPath);
+  onReceiver_ = true;
+  read();
+}
+
+void eConfig::read() {
   values_.clear();
-  const std::string text = readWholeFile(file_);
+  std::string text;
+  const bool read = host::readRegularFile(rootOf(onReceiver_), file_, kFileLimit,
+                                          [&text](std::string_view piece) { text += piece; });
+  readError_ = read || errno == ENOENT ? 0 : errno;
+  if (!read) return;
   std::string_view rest = text;
   while (!rest.empty()) {
     const std::size_t end = rest.find('\n');
@@ -85,7 +98,11 @@ void eConfig::open(std::filesystem::path file) {
 }
 
 int eConfig::write() const {
-  host::AtomicFile file(file_);
+  if (unreadable()) {
+    errno = readError_;
+    return -1;
+  }
+  host::AtomicFile file(rootOf(onReceiver_), file_);
   if (!file.isOpen()) return -1;
   for (const auto& [key, value] : values_) {
     if (std::fprintf(file.stream(), "%s=%d\n", key.c_str(), value) < 0) return -1;

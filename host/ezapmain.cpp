@@ -1,6 +1,5 @@
 #include "host/ezapmain.h"
 
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +10,8 @@
 namespace {
 
 constexpr std::string_view kListFile = "/hdd/movie/recordings.epl";
+// Far above any real list: 100,000 recordings take about 20 MB.
+constexpr std::size_t kListLimit = std::size_t{64} << 20;
 
 // The text after `tag` (which ends in a blank) when `line` is that kind of line; a line of
 // the tag alone, its blank lost to an editor, counts too.
@@ -77,16 +78,50 @@ class RecordingsListParser {
   std::vector<eZapMain::Recording> recordings_;
 };
 
-// The list in the file `path`, read line by line, and its name into `listName`; an empty list
-// and name when the file is missing or cannot be read to its end (the stream buffer's
-// exception for a failed read leaves the stream bad). A list may hold many thousands of
-// recordings, so its text is not held whole besides them.
-std::vector<eZapMain::Recording> readRecordingsList(const std::string& path, eString& listName) {
-  std::ifstream stream(path, std::ios::binary);
+// Splits pieces of text into lines for `parser`; a line cut by the end of a piece waits for
+// the rest.
+class LineSplitter {
+ public:
+  explicit LineSplitter(RecordingsListParser& parser) : parser_(parser) {}
+
+  void take(std::string_view piece) {
+    for (std::size_t end; (end = piece.find('\n')) != std::string_view::npos;) {
+      if (partial_.empty()) {
+        parser_.take(piece.substr(0, end));
+      } else {
+        parser_.take(partial_.append(piece.substr(0, end)));
+        partial_.clear();
+      }
+      piece.remove_prefix(end + 1);
+    }
+    partial_.append(piece);
+  }
+
+  void finish() {
+    if (!partial_.empty()) parser_.take(partial_);
+  }
+
+ private:
+  RecordingsListParser& parser_;
+  std::string partial_;
+};
+
+// The receiver's list, read piece by piece, and its name into `listName`; an empty list and
+// name when the file is missing, is not a regular file, cannot be read to its end or is over
+// kListLimit. A list may hold many thousands of recordings, so its text is not held whole
+// besides them.
+std::vector<eZapMain::Recording> readRecordingsList(eString& listName) {
   RecordingsListParser parser;
-  for (std::string line; std::getline(stream, line);) parser.take(line);
-  listName = stream.bad() ? eString() : parser.listName();
-  return stream.bad() ? std::vector<eZapMain::Recording>() : std::move(parser).recordings();
+  LineSplitter lines(parser);
+  const bool read = host::readRegularFile(host::receiverRoot(), kListFile, kListLimit,
+                                          [&lines](std::string_view piece) { lines.take(piece); });
+  if (!read) {
+    listName = eString();
+    return {};
+  }
+  lines.finish();
+  listName = parser.listName();
+  return std::move(parser).recordings();
 }
 
 }  // namespace
@@ -109,7 +144,7 @@ eZapMain* eZapMain::instance() {
 
 void eZapMain::loadRecordings(bool /*save*/) {
   recordings_ = std::vector<Recording>();  // the old list goes before the new one is read
-  recordings_ = readRecordingsList(host::hostPath(kListFile), listName_);
+  recordings_ = readRecordingsList(listName_);
   ++reloadCount_;
   if (observer_) observer_(*this);
 }

@@ -17,9 +17,9 @@ class eZapMain {
 
   static eZapMain* instance();
 
-  // Re-reads the receiver's list file into recordings(); a missing or unreadable file gives an
-  // empty list. `save` asks the host to store its current list first; the stand-in has nothing
-  // to store.
+  // Re-reads the receiver's list file into recordings(); a missing or unreadable file, one
+  // that is not a regular file, or one over 64 MiB gives an empty list. `save` asks the host to
+  // store its current list first; the stand-in has nothing to store.
   void loadRecordings(bool save);
 
   const eString& listName() const { return listName_; }

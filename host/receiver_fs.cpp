@@ -1,76 +1,335 @@
 #include "host/receiver_fs.h"
 
+#include <asm/unistd.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace host {
 namespace {
 
-std::filesystem::path& root() {
-  static std::filesystem::path path = "/";
-  return path;
-}
+constexpr int kMaxLinkHops = 40;  // as the kernel's own limit on a path's links
 
 // Opening a FIFO for reading would wait for a writer that may never come; the flag makes the
 // open return at once, and changes nothing for a regular file.
 constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+// A descriptor that names a file without opening it: no device driver, FIFO or lock sees it.
+constexpr int kPathFlags = O_PATH | O_NOFOLLOW | O_CLOEXEC;
 
-// Reads once from `fd` and closes it, keeping the read's errno.
-ssize_t readOnceAndClose(int fd, std::span<std::byte> buffer) {
-  if (fd < 0) return -1;
-  ssize_t count = ::read(fd, buffer.data(), buffer.size());
-  int readError = errno;
-  ::close(fd);
-  errno = readError;
-  return count;
+// Keeps errno across the calls that clean up after a failure.
+class ErrnoKeeper {
+ public:
+  ~ErrnoKeeper() { errno = saved_; }
+
+ private:
+  int saved_ = errno;
+};
+
+std::unique_ptr<FileRoot>& receiverRootSlot() {
+  static std::unique_ptr<FileRoot> root = std::make_unique<FileRoot>("/");
+  return root;
+}
+
+// `path` as the kernel resolves it from the root's descriptor: without leading slashes.
+std::string relativeToRoot(std::string_view path) {
+  while (!path.empty() && path.front() == '/') path.remove_prefix(1);
+  return path.empty() ? std::string(".") : std::string(path);
+}
+
+// Set once openat2 answered ENOSYS (an older kernel, or an emulator that lacks it).
+std::atomic<bool> openat2Missing{false};
+
+// openat2 resolving in the root: -1 with ENOSYS where the kernel has no such call.
+int openat2InRoot(int rootFd, const std::string& path, int flags) {
+  open_how how{};
+  how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
+  how.resolve = RESOLVE_IN_ROOT | RESOLVE_NO_MAGICLINKS;
+  // The kernel answers EAGAIN when a rename elsewhere raced with resolving "..": try again.
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    long fd = ::syscall(__NR_openat2, rootFd, path.c_str(), &how, sizeof how);
+    if (fd >= 0 || errno != EAGAIN) return static_cast<int>(fd);
+  }
+  return -1;
+}
+
+// Resolves a path in a root one component at a time, as the kernel would with the root as
+// "/": each directory is held open on the way, so ".." goes back along the path taken and
+// stops at the root, and a link's target is resolved from the link's directory (from the
+// root when it is absolute). Every component but the last must be a directory, or a link to
+// one; the last is followed while it is a link.
+class PathWalk {
+ public:
+  PathWalk(const FileRoot& root, std::string_view path) : root_(root) { pushComponents(path); }
+
+  // false with errno when a component cannot be resolved; a last component that does not
+  // exist is no failure (exists() is false).
+  bool run() {
+    while (!pending_.empty()) {
+      std::string component = std::move(pending_.back());
+      pending_.pop_back();
+      if (!step(std::move(component), pending_.empty())) return false;
+      if (!name_.empty()) return true;
+    }
+    return endAtDirectory();
+  }
+
+  int directory() const { return directories_.empty() ? root_.fd() : directories_.back().get(); }
+  // The last component's name in directory(); "." when the path ends in a directory.
+  const std::string& name() const { return name_; }
+  bool exists() const { return object_.isOpen(); }
+  const struct stat& status() const { return status_; }
+  // An O_PATH descriptor of the last component, when it exists.
+  FileDescriptor takeObject() { return std::move(object_); }
+  // A descriptor of directory() that outlives the walk.
+  FileDescriptor takeDirectory() {
+    if (!directories_.empty()) return std::move(directories_.back());
+    return FileDescriptor(::fcntl(root_.fd(), F_DUPFD_CLOEXEC, 0));
+  }
+
+ private:
+  // Puts the components of `path` before those still pending.
+  void pushComponents(std::string_view path) {
+    std::vector<std::string> components;
+    while (!path.empty()) {
+      std::size_t slash = path.find('/');
+      std::string_view component = path.substr(0, slash);
+      if (!component.empty() && component != ".") components.emplace_back(component);
+      path.remove_prefix(slash == std::string_view::npos ? path.size() : slash + 1);
+    }
+    pending_.insert(pending_.end(), std::make_move_iterator(components.rbegin()),
+                    std::make_move_iterator(components.rend()));
+  }
+
+  bool step(std::string component, bool last) {
+    if (component == "..") {
+      if (!directories_.empty()) directories_.pop_back();
+      return !last || endAtDirectory();
+    }
+    FileDescriptor object(::openat(directory(), component.c_str(), kPathFlags));
+    if (!object.isOpen()) {
+      if (!last || errno != ENOENT) return false;
+      name_ = std::move(component);  // a file to be created
+      return true;
+    }
+    struct stat status;
+    if (::fstat(object.get(), &status) != 0) return false;
+    if (S_ISLNK(status.st_mode)) return follow(object);
+    if (last) return end(std::move(component), std::move(object), status);
+    if (!S_ISDIR(status.st_mode)) {
+      errno = ENOTDIR;
+      return false;
+    }
+    directories_.push_back(std::move(object));
+    return true;
+  }
+
+  bool follow(const FileDescriptor& link) {
+    if (++links_ > kMaxLinkHops) {
+      errno = ELOOP;
+      return false;
+    }
+    std::array<char, PATH_MAX> target;
+    ssize_t length = ::readlinkat(link.get(), "", target.data(), target.size());
+    if (length < 0) return false;
+    if (length == 0 || static_cast<std::size_t>(length) == target.size()) {
+      errno = length == 0 ? ENOENT : ENAMETOOLONG;
+      return false;
+    }
+    if (target[0] == '/') directories_.clear();
+    pushComponents(std::string_view(target.data(), static_cast<std::size_t>(length)));
+    return true;
+  }
+
+  bool end(std::string name, FileDescriptor object, const struct stat& status) {
+    name_ = std::move(name);
+    object_ = std::move(object);
+    status_ = status;
+    return true;
+  }
+
+  bool endAtDirectory() {
+    FileDescriptor self(::openat(directory(), ".", O_PATH | O_CLOEXEC));
+    struct stat status;
+    if (!self.isOpen() || ::fstat(self.get(), &status) != 0) return false;
+    return end(".", std::move(self), status);
+  }
+
+  const FileRoot& root_;
+  std::vector<FileDescriptor> directories_;  // held open below the root, innermost last
+  std::vector<std::string> pending_;         // components still to resolve, the next one last
+  int links_ = 0;
+  std::string name_;
+  FileDescriptor object_;
+  struct stat status_ {};
+};
+
+// The fallback for kernels without openat2: the walk, then the last component opened from
+// its directory. Only O_PATH and directories are opened so (see openInRoot), which nothing
+// can turn into an open of a device.
+FileDescriptor openByWalking(const FileRoot& root, std::string_view path, int flags) {
+  PathWalk walk(root, path);
+  if (!walk.run()) return {};
+  if (!walk.exists()) {
+    errno = ENOENT;
+    return {};
+  }
+  if ((flags & O_PATH) != 0) return walk.takeObject();
+  return FileDescriptor(::openat(walk.directory(), walk.name().c_str(), flags | O_NOFOLLOW));
+}
+
+// Opens the file that `object` (an O_PATH descriptor) names for reading, when it is a
+// regular file; through /proc, the same file, whatever its name leads to by now.
+FileDescriptor reopenRegular(const FileDescriptor& object, struct stat& status) {
+  if (!object.isOpen() || ::fstat(object.get(), &status) != 0) return {};
+  if (!S_ISREG(status.st_mode)) {
+    errno = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+    return {};
+  }
+  std::array<char, 32> self;
+  std::snprintf(self.data(), self.size(), "/proc/self/fd/%d", object.get());
+  return FileDescriptor(::open(self.data(), kReadFlags));
+}
+
+// Reads once from `fd`; -1 with errno when it is not open or the read fails.
+ssize_t readOnce(const FileDescriptor& fd, std::span<std::byte> buffer) {
+  if (!fd.isOpen()) return -1;
+  return ::read(fd.get(), buffer.data(), buffer.size());
 }
 
 }  // namespace
 
-void setReceiverRoot(std::filesystem::path rootDirectory) {
-  root() = std::move(rootDirectory);
-}
+FileDescriptor::FileDescriptor(FileDescriptor&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)) {}
 
-const std::filesystem::path& receiverRoot() {
-  return root();
-}
-
-std::string hostPath(std::string_view receiverPath) {
-  std::string path = root().string();
-  while (!path.empty() && path.back() == '/') path.pop_back();
-  if (receiverPath.empty() || receiverPath.front() != '/') path += '/';
-  path += receiverPath;
-  return path;
-}
-
-ssize_t readFileStart(std::string_view receiverPath, std::span<std::byte> buffer) {
-  return readOnceAndClose(::open(hostPath(receiverPath).c_str(), kReadFlags), buffer);
-}
-
-Directory::Directory(std::string_view receiverPath)
-    : fd_(::open(hostPath(receiverPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
-      receiverPath_(receiverPath) {}
-
-Directory::Directory(Directory&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), receiverPath_(std::move(other.receiverPath_)) {}
-
-Directory& Directory::operator=(Directory&& other) noexcept {
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
   if (this != &other) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = std::exchange(other.fd_, -1);
-    receiverPath_ = std::move(other.receiverPath_);
   }
   return *this;
 }
 
-Directory::~Directory() {
-  if (fd_ >= 0) ::close(fd_);
+FileDescriptor::~FileDescriptor() {
+  if (fd_ >= 0) {
+    ErrnoKeeper keep;
+    ::close(fd_);
+  }
 }
+
+FileRoot::FileRoot(std::filesystem::path directory)
+    : directory_(std::move(directory)),
+      fd_(::open(directory_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
+
+void setReceiverRoot(std::filesystem::path root) {
+  receiverRootSlot() = std::make_unique<FileRoot>(std::move(root));
+}
+
+const FileRoot& receiverRoot() {
+  return *receiverRootSlot();
+}
+
+const FileRoot& machineRoot() {
+  static const FileRoot root("/");
+  return root;
+}
+
+FileDescriptor openInRoot(const FileRoot& root, std::string_view path, int flags) {
+  if (!root.isOpen()) {
+    errno = EBADF;
+    return {};
+  }
+  const std::string relative = relativeToRoot(path);
+  if (!openat2Missing.load(std::memory_order_relaxed)) {
+    int fd = openat2InRoot(root.fd(), relative, flags);
+    if (fd >= 0 || errno != ENOSYS) return FileDescriptor(fd);
+    openat2Missing.store(true, std::memory_order_relaxed);
+  }
+  return openByWalking(root, relative, flags | O_CLOEXEC);
+}
+
+FileDescriptor openRegularFile(const FileRoot& root, std::string_view path) {
+  struct stat status;
+  return reopenRegular(openInRoot(root, path, O_PATH), status);
+}
+
+bool readRegularFile(const FileRoot& root, std::string_view path, std::size_t limit,
+                     const std::function<void(std::string_view)>& take) {
+  struct stat status;
+  FileDescriptor file = reopenRegular(openInRoot(root, path, O_PATH), status);
+  if (!file.isOpen()) return false;
+  if (static_cast<std::uint64_t>(status.st_size) > limit) {
+    errno = EFBIG;
+    return false;
+  }
+  std::array<char, 1 << 16> piece;
+  std::size_t total = 0;
+  for (;;) {
+    ssize_t count = ::read(file.get(), piece.data(), piece.size());
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return count == 0;
+    total += static_cast<std::size_t>(count);
+    if (total > limit) {
+      errno = EFBIG;  // it grew while being read
+      return false;
+    }
+    take(std::string_view(piece.data(), static_cast<std::size_t>(count)));
+  }
+}
+
+ssize_t readFileStart(std::string_view receiverPath, std::span<std::byte> buffer) {
+  return readOnce(openRegularFile(receiverRoot(), receiverPath), buffer);
+}
+
+bool locateFileSlot(const FileRoot& root, std::string_view path, FileSlot& slot) {
+  if (!root.isOpen()) {
+    errno = EBADF;
+    return false;
+  }
+  PathWalk walk(root, path);
+  if (!walk.run()) return false;
+  if (walk.exists() && !S_ISREG(walk.status().st_mode)) {
+    errno = S_ISDIR(walk.status().st_mode) ? EISDIR : EINVAL;
+    return false;
+  }
+  slot.name = walk.name();
+  slot.exists = walk.exists();
+  slot.status = walk.status();
+  slot.directory = walk.takeDirectory();
+  return slot.directory.isOpen();
+}
+
+bool createDirectories(const FileRoot& root, std::string_view path) {
+  FileDescriptor current(::fcntl(root.fd(), F_DUPFD_CLOEXEC, 0));
+  while (current.isOpen() && !path.empty()) {
+    const std::size_t slash = path.find('/');
+    const std::string component(path.substr(0, slash));
+    path.remove_prefix(slash == std::string_view::npos ? path.size() : slash + 1);
+    if (component.empty() || component == ".") continue;
+    if (component == "..") {
+      errno = EINVAL;  // a path made here never needs to climb
+      return false;
+    }
+    if (::mkdirat(current.get(), component.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    current = FileDescriptor(
+        ::openat(current.get(), component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  }
+  return current.isOpen();
+}
+
+Directory::Directory(std::string_view receiverPath)
+    : fd_(openInRoot(receiverRoot(), receiverPath, O_RDONLY | O_DIRECTORY)),
+      receiverPath_(receiverPath) {}
 
 bool Directory::list(std::vector<DirectoryEntry>& entries) const {
   return forEachEntry([&entries](std::string_view name, unsigned char type) {
@@ -81,13 +340,12 @@ bool Directory::list(std::vector<DirectoryEntry>& entries) const {
 bool Directory::forEachEntry(
     const std::function<void(std::string_view, unsigned char)>& visit) const {
   // The listing gets a descriptor of its own, so that this one stays usable for the *at calls.
-  int listingFd = ::openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int listingFd = ::openat(fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (listingFd < 0) return false;
   DIR* listing = ::fdopendir(listingFd);
   if (listing == nullptr) {
-    int openError = errno;
+    ErrnoKeeper keep;
     ::close(listingFd);
-    errno = openError;
     return false;
   }
   errno = 0;
@@ -103,11 +361,32 @@ bool Directory::forEachEntry(
 }
 
 int Directory::status(const char* name, struct stat& result, bool followLinks) const {
-  return ::fstatat(fd_, name, &result, followLinks ? 0 : AT_SYMLINK_NOFOLLOW);
+  if (!followLinks) return ::fstatat(fd(), name, &result, AT_SYMLINK_NOFOLLOW);
+  FileDescriptor object = openInRoot(receiverRoot(), entryPath(name), O_PATH);
+  return object.isOpen() ? ::fstat(object.get(), &result) : -1;
 }
 
-ssize_t Directory::readStart(const char* name, std::span<std::byte> buffer) const {
-  return readOnceAndClose(::openat(fd_, name, kReadFlags), buffer);
+ssize_t Directory::readStart(const char* name, unsigned char listedType,
+                             std::span<std::byte> buffer) const {
+  if (listedType == DT_REG) {
+    return readOnce(FileDescriptor(::openat(fd(), name, kReadFlags | O_NOFOLLOW)), buffer);
+  }
+  return readOnce(openEntry(name), buffer);
+}
+
+// The entry `name` opened for reading when it is a regular file, or a link that leads to one
+// in the root; checked before anything opens it.
+FileDescriptor Directory::openEntry(const char* name) const {
+  FileDescriptor object(::openat(fd(), name, kPathFlags));
+  struct stat status;
+  if (!object.isOpen() || ::fstat(object.get(), &status) != 0) return {};
+  if (S_ISLNK(status.st_mode)) return openRegularFile(receiverRoot(), entryPath(name));
+  return reopenRegular(object, status);
+}
+
+std::string Directory::entryPath(const char* name) const {
+  std::string path = receiverPath_;
+  return path.append("/").append(name);
 }
 
 }  // namespace host

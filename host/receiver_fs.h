@@ -2,6 +2,11 @@
 // ("/hdd/movie"); the host maps them under a root directory: "/" on a receiver, a directory of
 // the stand-in's choosing elsewhere. Every file the plug-in touches is reached through here.
 //
+// The disk under the root is untrusted. Every path resolves inside its root, link targets
+// included: an absolute link means the same path under the root, and ".." at the root stays
+// there, as at a receiver's "/". A file is read only when it is a regular file, checked before
+// anything opens it, without ever blocking, and up to a bound.
+//
 // Errors follow one rule: a call that fails returns -1 (or an empty result) and leaves errno.
 #pragma once
 
@@ -18,16 +23,81 @@
 
 namespace host {
 
+// An open file descriptor, closed with the object; -1 when there is none.
+class FileDescriptor {
+ public:
+  FileDescriptor() = default;
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(FileDescriptor&& other) noexcept;
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor();
+
+  bool isOpen() const { return fd_ >= 0; }
+  int get() const { return fd_; }
+
+ private:
+  int fd_ = -1;
+};
+
+// A directory that stands for "/" while paths are resolved: nothing resolved in it leaves it.
+class FileRoot {
+ public:
+  // Opens `directory`; check isOpen(), errno tells why not.
+  explicit FileRoot(std::filesystem::path directory);
+
+  bool isOpen() const { return fd_.isOpen(); }
+  int fd() const { return fd_.get(); }
+  const std::filesystem::path& directory() const { return directory_; }
+
+ private:
+  std::filesystem::path directory_;
+  FileDescriptor fd_;
+};
+
 // Sets the directory that stands for the receiver's "/"; "/" until set.
 void setReceiverRoot(std::filesystem::path root);
-const std::filesystem::path& receiverRoot();
+const FileRoot& receiverRoot();
+// This machine's own "/", for the files a user names on the command line.
+const FileRoot& machineRoot();
 
-// The path on this machine of an absolute receiver path.
-std::string hostPath(std::string_view receiverPath);
+// Opens `path` resolved in `root` with `flags` (O_PATH, or a directory; never a file whose type
+// is unknown: use openRegularFile for that).
+FileDescriptor openInRoot(const FileRoot& root, std::string_view path, int flags);
 
-// Reads up to `buffer.size()` bytes of the receiver file `receiverPath` in one read call.
-// Returns the count read, or -1 when the file cannot be opened or read.
+// Opens `path` resolved in `root` for reading when it is a regular file; its type is checked
+// before anything but an O_PATH descriptor opens it. Anything else fails with EISDIR (a
+// directory) or EINVAL (a device, FIFO or socket). The descriptor never blocks.
+FileDescriptor openRegularFile(const FileRoot& root, std::string_view path);
+
+// Reads the regular file `path` in `root` in pieces, handing each to `take`; false when it
+// cannot be opened (see openRegularFile), a read fails, or it holds more than `limit` bytes
+// (EFBIG). Pieces already taken stay taken: the caller discards them when this fails.
+bool readRegularFile(const FileRoot& root, std::string_view path, std::size_t limit,
+                     const std::function<void(std::string_view)>& take);
+
+// Reads up to `buffer.size()` bytes of the regular receiver file `receiverPath` in one read
+// call. Returns the count read, or -1 when the file cannot be opened or read.
 ssize_t readFileStart(std::string_view receiverPath, std::span<std::byte> buffer);
+
+// Where a file is to be created or replaced: the directory that holds it and its name there,
+// links followed in the root. `exists` tells whether a file is there now; if so, it is a
+// regular file and `status` is its status.
+struct FileSlot {
+  FileDescriptor directory;
+  std::string name;
+  bool exists = false;
+  struct stat status {};
+};
+
+// The slot of `path` in `root`. Fails with EISDIR when the path names a directory and with
+// EINVAL when it names a device, FIFO or socket, so that only a regular file is ever replaced.
+bool locateFileSlot(const FileRoot& root, std::string_view path, FileSlot& slot);
+
+// Makes the directories of `path` in `root` that are missing, one by one. A link on the way
+// is not followed: it ends the making with ENOTDIR, as does anything but a directory.
+bool createDirectories(const FileRoot& root, std::string_view path);
 
 // One entry of a directory listing, in listing order.
 struct DirectoryEntry {
@@ -41,14 +111,9 @@ class Directory {
  public:
   // Opens `receiverPath`; check isOpen(), errno tells why not.
   explicit Directory(std::string_view receiverPath);
-  Directory(Directory&& other) noexcept;
-  Directory& operator=(Directory&& other) noexcept;
-  Directory(const Directory&) = delete;
-  Directory& operator=(const Directory&) = delete;
-  ~Directory();
 
-  bool isOpen() const { return fd_ >= 0; }
-  int fd() const { return fd_; }
+  bool isOpen() const { return fd_.isOpen(); }
+  int fd() const { return fd_.get(); }
   const std::string& receiverPath() const { return receiverPath_; }
 
   // Every entry but "." and "..", in the order the listing yields them. Returns false, with
@@ -58,13 +123,18 @@ class Directory {
   // type in turn; the name lives only until `visit` returns.
   bool forEachEntry(const std::function<void(std::string_view, unsigned char)>& visit) const;
 
-  // Status of `name`, following a symbolic link or not.
+  // Status of `name`, following a symbolic link (in the root) or not.
   int status(const char* name, struct stat& result, bool followLinks) const;
-  // Opens `name` read-only and reads up to `buffer.size()` bytes in one call; -1 on failure.
-  ssize_t readStart(const char* name, std::span<std::byte> buffer) const;
+  // Reads up to `buffer.size()` bytes of the regular file `name` in one call; -1 on failure.
+  // `listedType` is the listing's word for it: an entry listed as a regular file is opened
+  // at once (and not through a link); any other is checked first.
+  ssize_t readStart(const char* name, unsigned char listedType, std::span<std::byte> buffer) const;
 
  private:
-  int fd_ = -1;
+  FileDescriptor openEntry(const char* name) const;
+  std::string entryPath(const char* name) const;
+
+  FileDescriptor fd_;
   std::string receiverPath_;
 };
 

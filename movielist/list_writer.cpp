@@ -26,7 +26,7 @@ void printRecordingsList(std::FILE* stream, const std::vector<DIRFILES>& movies)
 }
 
 int writeRecordingsList(std::string_view receiverPath, const std::vector<DIRFILES>& movies) {
-  host::AtomicFile file(host::hostPath(receiverPath));
+  host::AtomicFile file(host::receiverRoot(), receiverPath);
   if (!file.isOpen()) return -1;
   printRecordingsList(file.stream(), movies);
   return file.commit();

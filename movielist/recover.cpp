@@ -56,7 +56,7 @@ class MovieScan {
     for (DIRFILES& movie : movies) {
       if (!recordingDate(directory_, movie.FileName.c_str(), movie.FileDate)) continue;
       movie.Description = describeRecording(directory_, movie.FullPath, movie.FileName,
-                                            eventFiles_.mayHaveEventFile(movie.FileName));
+                                            eventFiles_.listedEventFileType(movie.FileName));
       if (&movie != &movies[kept]) movies[kept] = std::move(movie);
       ++kept;
     }
@@ -66,7 +66,7 @@ class MovieScan {
 
  private:
   void take(std::string_view name, unsigned char type, std::vector<DIRFILES>& movies) {
-    eventFiles_.add(name);
+    eventFiles_.add(name, type);
     if (type != DT_DIR && isRecordingName(name)) add(name, movies);
   }
 

@@ -18,6 +18,11 @@ std::optional<std::string> optionValue(const std::vector<std::string>& arguments
   return arguments[++index];
 }
 
+// A plug-in named without a slash is a file here, not a name for the loader's search.
+std::string asPath(const std::string& plugin) {
+  return plugin.find('/') == std::string::npos ? "./" + plugin : plugin;
+}
+
 bool names(const std::string& argument, std::string_view option) {
   return argument == option || (argument.starts_with(option) && argument[option.size()] == '=');
 }
@@ -47,9 +52,12 @@ std::variant<HostOptions, CommandLineError> parseCommandLine(
     }
     std::optional<std::string> value = optionValue(arguments, index, option);
     if (!value) return CommandLineError{"option '" + std::string(option) + "' needs a value"};
+    if (value->empty() && option != "--keys") {
+      return CommandLineError{"option '" + std::string(option) + "' needs a path, not ''"};
+    }
     if (option == "--root") options.root = *value;
     if (option == "--config") options.config = *value;
-    if (option == "--plugin") options.plugin = *value;
+    if (option == "--plugin") options.plugin = asPath(*value);
     if (option == "--keys") {
       auto keys = parseKeyScript(*value);
       if (auto* error = std::get_if<CommandLineError>(&keys)) return *error;
@@ -86,14 +94,17 @@ std::string usageText() {
          "                  the root\n"
          "  --keys \"...\"    run headless: feed these keys in order (up down left right ok\n"
          "                  exit) and write every screen as text to standard output\n"
-         "  --plugin PATH   the plug-in to load; without it, the quillon.so built beside this\n"
-         "                  program or installed with it\n"
+         "  --plugin PATH   the plug-in to load (a path: 'quillon.so' is the one here);\n"
+         "                  without it, the quillon.so built beside this program or\n"
+         "                  installed with it\n"
          "  --help          show this text\n"
          "  --version       show the program's version\n"
          "\n"
          "In the terminal: arrow keys move and change values, Enter chooses, Escape or q closes.\n"
-         "Exit status: the plug-in's result; 2 for a bad command line or a plug-in that cannot\n"
-         "be loaded; 3 when the key script ends while a window is still open.\n";
+         "Without --keys, standard input and output must be a terminal.\n"
+         "Exit status: the plug-in's result; 2 for a bad command line, a path that cannot\n"
+         "serve or a plug-in that cannot be loaded; 3 when the key script ends while a window\n"
+         "is still open.\n";
 }
 
 std::string versionText() {

@@ -10,6 +10,10 @@
 inline constexpr int kExitBadCommandLine = 2;
 inline constexpr int kExitKeysEnded = 3;
 
+// False, with the message written to `errors`, when a run could show nothing: no key script
+// and no terminal. Checked before anything is set up.
+bool canShowAnything(const HostOptions& options, std::ostream& errors);
+
 // Runs the host with `options`, root and plug-in given (an empty configuration path means the
 // file under the root), writing the transcript and the list to `out` and messages to
 // `errors`; returns the exit status.

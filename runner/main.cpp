@@ -11,13 +11,15 @@
 #include "runner/install_paths.h"
 #include "runner/message_catalogue.h"
 #include "runner/signal_exit.h"
+#include "runner/terminal_escape.h"
 
 int main(int argc, char** argv) {
   // Before anything that holds a resource a signal must give back: the terminal, a temporary file.
   signal_exit::install();
   auto parsed = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (auto* error = std::get_if<CommandLineError>(&parsed)) {
-    std::cerr << "quillon-host: " << error->message << "\nTry 'quillon-host --help'.\n";
+    std::cerr << "quillon-host: " << escapeForTerminal(error->message)
+              << "\nTry 'quillon-host --help'.\n";
     return kExitBadCommandLine;
   }
   HostOptions& options = std::get<HostOptions>(parsed);
@@ -29,6 +31,7 @@ int main(int argc, char** argv) {
     std::cout << versionText();
     return 0;
   }
+  if (!canShowAnything(options, std::cerr)) return kExitBadCommandLine;
   const HostFiles files = locateHostFiles(programDirectory());
   if (options.plugin.empty()) options.plugin = files.plugin;
   if (options.root.empty()) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "runner/terminal_escape.h"
+
 namespace {
 
 std::string movieCount(std::size_t count) {
@@ -16,9 +18,10 @@ void writeReloadLine(std::ostream& out, const eZapMain& host) {
 
 void writeRecordingsList(std::ostream& out, const eZapMain& host) {
   out << "recordings list";
-  if (!host.listName().empty()) out << " \"" << host.listName() << '"';
+  if (!host.listName().empty()) out << " \"" << escapeForTerminal(host.listName()) << '"';
   out << ": " << movieCount(host.recordings().size()) << '\n';
   for (const eZapMain::Recording& recording : host.recordings()) {
-    out << "  " << recording.path << ": " << recording.description << '\n';
+    out << "  " << escapeForTerminal(recording.path) << ": "
+        << escapeForTerminal(recording.description) << '\n';
   }
 }

@@ -8,5 +8,6 @@
 
 // "recordings reloaded: 3 movies"
 void writeReloadLine(std::ostream& out, const eZapMain& host);
-// The list's name and count, then one line per movie: its path and its description.
+// The list's name and count, then one line per movie: its path and its description. What
+// comes from the disk is escaped for the terminal.
 void writeRecordingsList(std::ostream& out, const eZapMain& host);

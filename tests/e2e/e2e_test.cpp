@@ -77,29 +77,86 @@ TEST(EndToEnd, TheDemoDiskIsTheRootWithoutRootOption) {
   EXPECT_EQ("/enigma/plugins/quillon/filesort=1\n", readFile(config));
 }
 
+// Mends a fault: a configuration store that could not read its file replaced it at the first
+// change with the two settings it knew, and every other setting in it was lost.
+TEST(EndToEnd, AConfigurationThatCannotBeReadSurvivesARunThatChangesSettings) {
+  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  addMovies(root);
+  const std::filesystem::path config = root.root() / "etc" / "enigma" / "config";
+  std::filesystem::create_directories(config.parent_path());
+  std::string settings;
+  for (int line = 0; settings.size() <= (std::size_t{1} << 20); ++line)
+    settings += "/elsewhere/setting" + std::to_string(line) + "=1\r\n";
+  std::ofstream(config, std::ios::binary) << settings;
+  HostRun run = runProgram(
+      kHost, {"--root", root.root().string(), "--keys", "exit right right down ok exit exit"}, {});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("quillon-host: configuration file '" + config.string() +
+                "' cannot be read: File too large; settings changed in this run are not written "
+                "to it\n",
+            run.errors);
+  EXPECT_EQ(settings, readFile(config));
+}
+
+// Mends a fault: the final report printed names from the disk as they were, and a name holding
+// ESC [2J cleared the user's screen (as the C1 control CSI would).
+TEST(EndToEnd, NamesFromTheDiskReachTheTerminalEscaped) {
+  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  root.recording("\x1B[2Jclear.ts", 100);
+  root.recording(
+      "\xC2\x9B"
+      "2Jc1.ts",
+      200);
+  HostRun run = runProgram(
+      kHost, {"--root", root.root().string(), "--keys", readFile(kCases + "rebuild.keys")}, {});
+  EXPECT_EQ(0, run.status) << run.errors;
+  EXPECT_NE(std::string::npos, run.out.find("\n  /hdd/movie/\\x1B[2Jclear.ts:  [2Jclear\n"
+                                            "  /hdd/movie/\\xC2\\x9B2Jc1.ts: \\xC2\\x9B2Jc1\n"))
+      << run.out;
+  EXPECT_EQ(std::string::npos, run.out.find('\x1B')) << run.out;
+  EXPECT_EQ(std::string::npos, run.out.find("\xC2\x9B")) << run.out;
+}
+
 // Each mistake's status and message after "quillon-host: "; a message without a final newline
-// is only the start of what is written.
+// is only the start of what is written. A mistake ends the run before anything runs: nothing
+// is printed on standard output.
 TEST(CommandLine, MistakesAreReportedWithTheirStatus) {
   const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
   const std::string dir = root.root().string();
+  std::filesystem::create_symlink("loop", root.root() / "loop");
+  const std::string tooLong = dir + "/" + std::string(5000, 'a');
+  const std::string tryHelp = "\nTry 'quillon-host --help'.\n";
   const struct {
     std::vector<std::string> arguments;
     std::string errors;
     int status = 2;
   } cases[] = {
-      {{"--colour"}, "unknown option '--colour'\nTry 'quillon-host --help'.\n"},
-      {{"stray"}, "unexpected argument 'stray'\nTry 'quillon-host --help'.\n"},
-      {{"--root"}, "option '--root' needs a value\nTry 'quillon-host --help'.\n"},
+      {{"--colour"}, "unknown option '--colour'" + tryHelp},
+      {{"stray"}, "unexpected argument 'stray'" + tryHelp},
+      {{"--root"}, "option '--root' needs a value" + tryHelp},
+      {{"--root=", "--keys", "ok"}, "option '--root' needs a path, not ''" + tryHelp},
+      {{"--config=", "--keys", "ok"}, "option '--config' needs a path, not ''" + tryHelp},
+      {{"--plugin", "", "--keys", "ok"}, "option '--plugin' needs a path, not ''" + tryHelp},
       {{"--keys", "ok jump"},
-       "unknown key 'jump' in --keys (the keys are: up down left right ok exit)\nTry 'quillon-host "
-       "--help'.\n"},
-      {{"--root", dir + "/none"}, "receiver root '" + dir + "/none' is not a directory\n"},
-      {{"--root", dir, "--config", dir + "/no/config"},
+       "unknown key 'jump' in --keys (the keys are: up down left right ok exit)" + tryHelp},
+      {{"--root", dir + "/none", "--keys", "ok"},
+       "receiver root '" + dir + "/none' is not a directory\n"},
+      {{"--root", dir + "/\x1B[2J", "--keys", "ok"},
+       "receiver root '" + dir + "/\\x1B[2J' is not a directory\n"},
+      {{"--root", dir + "/loop", "--keys", "ok"},
+       "receiver root '" + dir + "/loop' cannot be used: Too many levels of symbolic links\n"},
+      {{"--root", tooLong, "--keys", "ok"},
+       "receiver root '" + tooLong + "' cannot be used: File name too long\n"},
+      {{"--root", dir, "--config", dir + "/no/config", "--keys", "ok"},
        "the directory of configuration file '" + dir + "/no/config' does not exist\n"},
-      {{"--root", dir, "--plugin", QUILLON_HOST_LIBRARY_PATH},
+      {{"--root", dir, "--config", dir + "/loop/config", "--keys", "ok"},
+       "the directory of configuration file '" + dir +
+           "/loop/config' cannot be used: Too many levels of symbolic links\n"},
+      {{"--root", dir, "--plugin", QUILLON_HOST_LIBRARY_PATH, "--keys", "ok"},
        "plug-in '" QUILLON_HOST_LIBRARY_PATH "' has no plugin_exec\n"},
-      {{"--root", dir, "--plugin", dir + "/none.so"},
+      {{"--root", dir, "--plugin", dir + "/none.so", "--keys", "ok"},
        "cannot load plug-in '" + dir + "/none.so': "},
+      {{"--root", dir, "--plugin", "none.so", "--keys", "ok"}, "cannot load plug-in './none.so': "},
       {{"--root", dir}, "no terminal to draw on; give --keys to run headless\n"},
       {{"--root", dir, "--keys", ""},
        "the key script ended while message box \"About...\" was waiting for a key\n",
@@ -112,6 +169,9 @@ TEST(CommandLine, MistakesAreReportedWithTheirStatus) {
     const std::string expected = each.errors.empty() ? "" : "quillon-host: " + each.errors;
     const bool whole = expected.empty() || expected.ends_with('\n');
     EXPECT_EQ(expected, whole ? run.errors : run.errors.substr(0, expected.size()));
+    if (each.status == 2) {
+      EXPECT_EQ("", run.out) << each.errors;
+    }
   }
 }
 

@@ -1,4 +1,6 @@
 // What the rebuild takes from the movie directory, and what it dates each movie by.
+#include <dirent.h>
+
 #include <gmock/gmock.h>
 
 #include "movielist/event_files.h"
@@ -69,24 +71,29 @@ TEST_F(ScanTest, EachRebuildStartsFromAnEmptyList) {
 }
 
 // On a disk that may fold case (vfat, exFAT: "a.ts" beside "A.EIT", whose open as "a.eit"
-// finds it) no listed name may hold back the open; on one that keeps case apart, the listing
-// says which recordings have an event file.
+// finds it) no listed name may hold back the open, and the type must be checked first; on one
+// that keeps case apart, the listing says which recordings have an event file, and whether it
+// showed a regular file (opened at once) or anything else (checked before the open).
 TEST(EventFileIndex, PassesEveryRecordingToTheOpenWhereNamesMayFoldCase) {
-  const char* const listing[] = {"a.ts",  "A.EIT", "\xC3\xA4.ts", "\xC3\x84.EIT", "b.ts",
-                                 "b.eit", "c.ts",  "c.eit.bak",   "d.tsb.ts",     "d.tsb.eit"};
+  const std::pair<const char*, unsigned char> listing[] = {
+      {"a.ts", DT_REG},    {"A.EIT", DT_REG},     {"\xC3\xA4.ts", DT_REG},
+      {"\xC3\x84.EIT", DT_REG}, {"b.ts", DT_REG},      {"b.eit", DT_REG},
+      {"c.ts", DT_REG},    {"c.eit.bak", DT_REG}, {"d.tsb.ts", DT_REG},
+      {"d.tsb.eit", DT_LNK}, {"f.ts", DT_REG},    {"f.eit", DT_UNKNOWN}};
+  using Type = std::optional<unsigned char>;
   const struct {
     const char* recording;
-    bool keepingCase;
-    bool folding;
-  } cases[] = {{"a.ts", false, true},    {"\xC3\xA4.ts", false, true}, {"b.ts", true, true},
-               {"c.ts", false, true},    {"d.tsb.ts", true, true},     {"e.ts", false, true},
-               {"A.EIT.ts", false, true}};
+    Type keepingCase;
+  } cases[] = {{"a.ts", std::nullopt},     {"\xC3\xA4.ts", std::nullopt}, {"b.ts", DT_REG},
+               {"c.ts", std::nullopt},     {"d.tsb.ts", DT_UNKNOWN},      {"e.ts", std::nullopt},
+               {"A.EIT.ts", std::nullopt}, {"f.ts", DT_UNKNOWN}};
   for (const bool namesMayFoldCase : {false, true}) {
     EventFileIndex index(namesMayFoldCase);
-    for (const char* name : listing) index.add(name);
+    for (const auto& [name, type] : listing) index.add(name, type);
     index.complete();
-    for (const auto& [recording, keepingCase, folding] : cases) {
-      EXPECT_EQ(namesMayFoldCase ? folding : keepingCase, index.mayHaveEventFile(recording))
+    for (const auto& [recording, keepingCase] : cases) {
+      EXPECT_EQ(namesMayFoldCase ? Type(DT_UNKNOWN) : keepingCase,
+                index.listedEventFileType(recording))
           << recording << (namesMayFoldCase ? " where names may fold case" : "");
     }
   }

@@ -24,18 +24,18 @@ namespace reliability {
 inline constexpr char kOldList[] =
     "#NAME old\n#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/hdd/movie/old.ts\n/hdd/movie/old.ts\n";
 
-// The C library creates a file and writes it with its own internal calls, which libfiu cannot
-// wrap: the kernel fails those, as a full disk does.
+// The calls that libfiu cannot wrap (the C library's internal ones, and the *at calls): the
+// kernel fails those, as a full disk does. The temporary file cannot be created, a write finds
+// no space, the rename needs a block the directory cannot get.
 inline constexpr SyscallFault kNoSpaceFaults[] = {
     {__NR_openat, ENOSPC, SyscallFault::When::HasBits, 2, O_CREAT},
-    {__NR_write, ENOSPC, SyscallFault::When::Above, 0, 2}};
+    {__NR_write, ENOSPC, SyscallFault::When::Above, 0, 2},
+    {__NR_renameat, ENOSPC, SyscallFault::When::Above, 0, 2}};
 
-// Each library call that replacing a file makes failing: no stream, no space, the sync, the
-// rename.
+// Each library call that replacing a file makes failing: no stream, no space, the sync.
 inline constexpr PointFault kReplaceFaults[] = {{"posix/stdio/oc/fdopen", ENOMEM},
                                                 {"posix/stdio/fflush", ENOSPC},
-                                                {"posix/io/sync/fsync", EIO},
-                                                {"posix/io/dir/rename", EIO}};
+                                                {"posix/io/sync/fsync", EIO}};
 
 class FaultTest : public ReceiverTest {
  protected:

@@ -1,10 +1,13 @@
 // The host's own files when the disk fails them. The configuration store whose file cannot be
 // replaced: setKey reports it, the old file stays byte for byte with no temporary file beside
 // it, and this process keeps the value. A list or configuration file that cannot be read, or is
-// a directory, reads as empty, as the host documents for an unreadable file.
+// a directory, reads as empty, as the host documents for an unreadable file. Running out of
+// memory while a file is replaced leaves no temporary file.
 #include <fstream>
 #include <iterator>
+#include <new>
 
+#include "host/atomic_file.h"
 #include "host/econfig.h"
 #include "movielist/display_name.h"
 #include "tests/reliability/fault_fixture.h"
@@ -72,6 +75,30 @@ TEST_F(HostFiles, AListOrConfigurationThatCannotBeReadOrIsADirectoryReadsAsEmpty
   store.open(root.movieDirectory() / "enigma");
   EXPECT_EQ(-1, store.getKey(kEitInfoKey, value)) << "a directory";
   EXPECT_EQ(-1, store.setKey(kEitInfoKey, 1)) << "cannot replace a directory";
+}
+
+// Mends a fault: when the writer's buffer could not be allocated, the temporary file it had
+// already created stayed. Each allocation on the way to an open file fails in turn.
+TEST_F(HostFiles, RunningOutOfMemoryWhileReplacingLeavesNoTemporaryFile) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer's allocator comes before libfiu's, which cannot fail one here";
+#endif
+  bool opened = false;
+  int calls = 0;
+  for (; calls < 100 && !opened; ++calls) {
+    {
+      FailurePoint point({"libc/mm/malloc", ENOMEM, calls});
+      try {
+        host::AtomicFile file(host::receiverRoot(), "/hdd/movie/recordings.epl");
+        opened = file.isOpen();
+      } catch (const std::bad_alloc&) {
+      }
+    }
+    EXPECT_THAT(hiddenFiles(root.movieDirectory()), ::testing::IsEmpty()) << calls;
+    EXPECT_EQ(kOldList, root.readRecordingsList()) << calls;
+  }
+  EXPECT_TRUE(opened) << "with enough memory the file opens";
+  EXPECT_GT(calls, 3) << "allocations failed on the way";
 }
 
 }  // namespace

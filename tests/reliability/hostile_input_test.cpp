@@ -97,19 +97,8 @@ TEST_F(HostileEventFiles, EventFilesThatAreNoRegularFilesGiveTheFileNameAtOnce) 
   ASSERT_EQ(0, ::mkfifo(eit.c_str(), 0644));
   EXPECT_EQ(0, namedByFile()) << "a FIFO (" << 128 + SIGALRM << ": still waiting after 20 s)";
   std::filesystem::remove(eit);
-  root.symlink("news.eit", "/dev/zero", 100);
-  EXPECT_EQ(0, namedByFile()) << "endless zeros";
-  std::filesystem::remove(eit);
   root.symlink("news.eit", "news.eit", 100);
   EXPECT_EQ(0, namedByFile()) << "a link to itself";
-}
-
-TEST_F(HostileEventFiles, AListFileThatIsAFifoIsReplacedNotWrittenInto) {
-  root.recording("news.ts", 100);
-  ASSERT_EQ(0, ::mkfifo(root.recordingsList().c_str(), 0644));
-  EXPECT_EQ(1, reliability::resultInChild([] { return recoverMovies(1); }, 20));
-  EXPECT_TRUE(std::filesystem::is_regular_file(root.recordingsList()));
-  EXPECT_THAT(*root.readRecordingsList(), ::testing::HasSubstr("#DESCRIPTION: news\n"));
 }
 
 constexpr int kRecordings = 100'000;

@@ -1,0 +1,98 @@
+// Links on a receiver disk and where they must lead: every path resolves inside the receiver's
+// root, an absolute link means the same path under the root and ".." stops at the root. The
+// same table is checked with the kernel's own resolution and with the component-by-component
+// fallback that runs where the kernel lacks it.
+#pragma once
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fixtures/receiver_builder.h"
+#include "host/receiver_fs.h"
+#include "tests/reliability/special_files.h"
+
+namespace reliability {
+
+// A receiver root with a file inside, a file outside that the test owns, and links of every
+// kind in the movie directory; the root is the receiver's while the object lives.
+class DiskWithLinks {
+ public:
+  DiskWithLinks() {
+    std::filesystem::create_directories(root.root() / "etc");
+    std::ofstream(root.root() / "etc" / "inside.txt") << "inside";
+    std::ofstream(outside.root() / "outside.txt") << "outside";
+    makeFifo(root.root() / "hdd" / "fifo");
+    makeSocket(root.root() / "hdd" / "socket");
+    const std::string climb = "../../../../../../../../../../../..";
+    const std::string outsideFile = (outside.root() / "outside.txt").string();
+    for (const auto& [name, target] : std::vector<std::pair<std::string, std::string>>{
+             {"absolute", "/etc/inside.txt"},
+             {"relative", "../../etc/inside.txt"},
+             {"climbing", climb + "/etc/inside.txt"},
+             {"winding", "../movie/.././../etc/./inside.txt"},
+             {"chain", "absolute"},
+             {"directory-link", "/etc"},
+             {"out-absolute", outsideFile},
+             {"out-climbing", climb + outsideFile},
+             {"loop-a", "loop-b"},
+             {"loop-b", "loop-a"},
+             {"self", "self"},
+             {"to-fifo", "/hdd/fifo"},
+             {"to-socket", "../socket"},
+             {"to-directory", "/hdd"},
+             {"dangling", "/nothing"}}) {
+      root.symlink(name, target, 100);
+    }
+    host::setReceiverRoot(root.root());
+  }
+
+  // Each case whose outcome differs from the table, one line each; empty when all hold.
+  static std::vector<std::string> failures() {
+    const struct {
+      const char* path;
+      const char* contents;  // or nullptr when reading fails with `error`
+      int error = 0;
+    } cases[] = {
+        {"/hdd/movie/absolute", "inside"},
+        {"/hdd/movie/relative", "inside"},
+        {"/hdd/movie/climbing", "inside"},
+        {"/hdd/movie/winding", "inside"},
+        {"/hdd/movie/chain", "inside"},
+        {"/hdd/movie/directory-link/inside.txt", "inside"},
+        {"/hdd/movie/directory-link/../etc/inside.txt", "inside"},
+        {"../../etc/inside.txt", "inside"},
+        {"/hdd/movie/out-absolute", nullptr, ENOENT},
+        {"/hdd/movie/out-climbing", nullptr, ENOENT},
+        {"/hdd/movie/loop-a", nullptr, ELOOP},
+        {"/hdd/movie/self", nullptr, ELOOP},
+        {"/hdd/movie/to-fifo", nullptr, EINVAL},
+        {"/hdd/fifo", nullptr, EINVAL},
+        {"/hdd/movie/to-socket", nullptr, EINVAL},
+        {"/hdd/movie/to-directory", nullptr, EISDIR},
+        {"/hdd/movie/dangling", nullptr, ENOENT},
+    };
+    std::vector<std::string> failed;
+    for (const auto& each : cases) {
+      char buffer[16] = {};
+      errno = 0;
+      const ssize_t count =
+          host::readFileStart(each.path, std::as_writable_bytes(std::span(buffer)));
+      const std::string read = count < 0 ? std::string("(error) ") + std::strerror(errno)
+                                         : std::string(buffer, static_cast<std::size_t>(count));
+      const std::string expected = each.contents != nullptr
+                                       ? each.contents
+                                       : std::string("(error) ") + std::strerror(each.error);
+      if (read != expected) failed.push_back(std::string(each.path) + ": " + read);
+    }
+    return failed;
+  }
+
+  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  fixtures::ReceiverRoot outside = fixtures::ReceiverRoot::temporary();
+};
+
+}  // namespace reliability
