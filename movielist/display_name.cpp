@@ -87,8 +87,7 @@ std::string_view withoutTsSuffix(std::string_view text) {
 }
 
 eString describeRecording(const host::Directory& directory, std::string_view path,
-                          std::string_view name,
-                          std::optional<unsigned char> listedEventFileType) {
+                          std::string_view name, std::optional<unsigned char> listedEventFileType) {
   eString result;
   if (eventInformationWanted() && listedEventFileType)
     result = nameFromEventFile(directory, path, *listedEventFileType);

@@ -76,10 +76,10 @@ TEST_F(ScanTest, EachRebuildStartsFromAnEmptyList) {
 // showed a regular file (opened at once) or anything else (checked before the open).
 TEST(EventFileIndex, PassesEveryRecordingToTheOpenWhereNamesMayFoldCase) {
   const std::pair<const char*, unsigned char> listing[] = {
-      {"a.ts", DT_REG},    {"A.EIT", DT_REG},     {"\xC3\xA4.ts", DT_REG},
+      {"a.ts", DT_REG},         {"A.EIT", DT_REG},     {"\xC3\xA4.ts", DT_REG},
       {"\xC3\x84.EIT", DT_REG}, {"b.ts", DT_REG},      {"b.eit", DT_REG},
-      {"c.ts", DT_REG},    {"c.eit.bak", DT_REG}, {"d.tsb.ts", DT_REG},
-      {"d.tsb.eit", DT_LNK}, {"f.ts", DT_REG},    {"f.eit", DT_UNKNOWN}};
+      {"c.ts", DT_REG},         {"c.eit.bak", DT_REG}, {"d.tsb.ts", DT_REG},
+      {"d.tsb.eit", DT_LNK},    {"f.ts", DT_REG},      {"f.eit", DT_UNKNOWN}};
   using Type = std::optional<unsigned char>;
   const struct {
     const char* recording;
