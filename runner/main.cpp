@@ -4,9 +4,11 @@
 #include <variant>
 #include <vector>
 
+#include "host/temporary_files.h"
 #include "runner/command_line.h"
 #include "runner/host_run.h"
 #include "runner/message_catalogue.h"
+#include "runner/signal_exit.h"
 #include "runner/terminal_escape.h"
 
 int main(int argc, char** argv) {
@@ -21,6 +23,10 @@ int main(int argc, char** argv) {
     std::cout << usageText();
     return 0;
   }
+  // Before anything is written or ncurses starts: an ending signal removes the temporary file
+  // being written, then ends the program by that signal.
+  signal_exit::install();
+  signal_exit::addCleanup(host::removeTemporaryFiles);
   setUpMessageCatalogue(QUILLON_LOCALE_DIR);
   return runHost(std::move(options), std::cout, std::cerr);
 }
