@@ -55,12 +55,6 @@ Ext4Image::Ext4Image(unsigned kibibytes) {
   if (succeeds("mkfs.ext4 -q -F -m 0 " + quoted(image_), error_)) mount();
 }
 
-Ext4Image::~Ext4Image() {
-  unmount();
-  std::error_code ignored;
-  if (!directory_.empty()) std::filesystem::remove_all(directory_, ignored);
-}
-
 bool Ext4Image::mount() {
   mounted_ = succeeds(
       "mount -o loop,errors=remount-ro " + quoted(image_) + " " + quoted(mountPoint_), error_);
@@ -74,6 +68,14 @@ bool Ext4Image::mount() {
 
 void Ext4Image::unmount() {
   if (mounted_) mounted_ = !succeeds("umount " + quoted(mountPoint_));
+}
+
+Ext4Image::~Ext4Image() {
+  unmount();
+  // Something still open on it: detach it all the same, so that no test leaves a mount behind.
+  if (mounted_) succeeds("umount -l " + quoted(mountPoint_));
+  std::error_code ignored;
+  if (!directory_.empty()) std::filesystem::remove_all(directory_, ignored);
 }
 
 bool Ext4Image::remount(bool readOnly) {
