@@ -11,10 +11,10 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   set(QUILLON_TEST_ENVIRONMENT "QUILLON_TEST_EMULATOR=${emulator}")
 endif()
 
-# quillon_discover_tests(TARGET [ENVIRONMENT NAME=VALUE...]) registers the cases of a
-# GoogleTest program, run in the tests' environment and the one given.
+# quillon_discover_tests(TARGET [ENVIRONMENT NAME=VALUE] [LABELS LABEL]) registers the cases
+# of a GoogleTest program, run in the tests' environment and the one given.
 function(quillon_discover_tests target)
-  cmake_parse_arguments(ARG "" "" "ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABELS" "ENVIRONMENT" ${ARGN})
   set(environment ${QUILLON_TEST_ENVIRONMENT} ${ARG_ENVIRONMENT})
   # CMake 3.25 hands the property's value on item by item when discovering at test time, so
   # that a second item would be read as a property's name.
@@ -22,8 +22,12 @@ function(quillon_discover_tests target)
   if(count GREATER 1)
     message(FATAL_ERROR "${target}: one environment variable at most: ${environment}")
   endif()
+  set(labels "")
+  if(ARG_LABELS)
+    set(labels LABELS ${ARG_LABELS})
+  endif()
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES ENVIRONMENT "${environment}")
+                       PROPERTIES ENVIRONMENT "${environment}" ${labels})
 endfunction()
 
 # quillon_test(NAME SOURCES... LIBRARIES...) builds a test program and registers its cases.

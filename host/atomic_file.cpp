@@ -10,11 +10,19 @@
 #include <cstdint>
 #include <new>
 
+#include "host/temporary_files.h"
+#include "host/temporary_lock.h"
+
 namespace host {
 namespace {
 
 constexpr std::size_t kBufferSize = 1 << 17;
 constexpr int kTemporaryAttempts = 64;
+// A unique name ends in six of these, as mkostemp's do, so that the temporary files of earlier
+// versions are recognised too.
+constexpr std::string_view kSuffixLetters =
+    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr std::size_t kSuffixLength = 6;
 
 // Six letters or digits that no other writer is likely to pick at the same time; an
 // exclusive create settles any clash.
@@ -25,20 +33,24 @@ std::string randomSuffix() {
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     bits = static_cast<std::uint64_t>(now.tv_nsec) ^ (static_cast<std::uint64_t>(::getpid()) << 32);
   }
-  constexpr std::string_view kLetters =
-      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  std::string suffix(6, ' ');
+  std::string suffix(kSuffixLength, ' ');
   for (char& letter : suffix) {
-    letter = kLetters[bits % kLetters.size()];
-    bits /= kLetters.size();
+    letter = kSuffixLetters[bits % kSuffixLetters.size()];
+    bits /= kSuffixLetters.size();
   }
   return suffix;
 }
 
 // ".NAME.XXXXXX": hidden, beside the target, and recognisably its temporary file.
-std::string temporaryName(std::string_view target) {
+std::string uniqueName(std::string_view target) {
   std::string name = ".";
   return name.append(target).append(".").append(randomSuffix());
+}
+
+// ".NAME.new": the one temporary file of a target whose directory nobody lists.
+std::string fixedName(std::string_view target) {
+  std::string name = ".";
+  return name.append(target).append(".new");
 }
 
 // The mode a new file gets from this process.
@@ -58,9 +70,9 @@ void syncDirectory(int directoryFd) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(const FileRoot& root, std::string_view path) {
+AtomicFile::AtomicFile(const FileRoot& root, std::string_view path, TemporaryName naming) {
   try {
-    if (!open(root, path)) rollback();
+    if (!open(root, path, naming)) rollback();
   } catch (...) {
     rollback();  // the destructor of an object never constructed does not run
     throw;
@@ -71,9 +83,9 @@ AtomicFile::~AtomicFile() {
   rollback();
 }
 
-bool AtomicFile::open(const FileRoot& root, std::string_view path) {
-  return acquireBuffer() && locateFileSlot(root, path, target_) && createTemporary() &&
-         applyMode() && openStream();
+bool AtomicFile::open(const FileRoot& root, std::string_view path, TemporaryName naming) {
+  return acquireBuffer() && locateFileSlot(root, path, target_) && targetIsWritable() &&
+         createTemporary(naming) && applyOwnerAndMode() && openStream();
 }
 
 // The buffer comes before the file, so that running out of memory leaves nothing behind.
@@ -83,25 +95,62 @@ bool AtomicFile::acquireBuffer() {
   return buffer_ != nullptr;
 }
 
-bool AtomicFile::createTemporary() {
+// A target the process may not write is left alone, as writing it in place would fail. The
+// kernel judges with the effective ids, as it would for that write: for root, only an
+// immutable file (or a read-only file system) refuses.
+bool AtomicFile::targetIsWritable() const {
+  return !target_.exists ||
+         ::faccessat(target_.directory.get(), target_.name.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+bool AtomicFile::createTemporary(TemporaryName naming) {
+  const int directory = target_.directory.get();
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-    std::string name = temporaryName(target_.name);
-    int fd = ::openat(target_.directory.get(), name.c_str(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-      temporary_ = std::move(name);
-      temporaryFd_ = fd;
-      return true;
+    if (naming == TemporaryName::Unique) {
+      if (createAndLock(uniqueName(target_.name))) return true;
+      if (errno != EEXIST && errno != ENOENT) return false;
+    } else {
+      // What a crash left under the fixed name goes; another writer's stays, and this fails.
+      std::string name = fixedName(target_.name);
+      removeAbandonedTemporaryFile(directory, name.c_str());
+      if (createAndLock(std::move(name))) return true;
+      if (errno != ENOENT) return false;
     }
-    if (errno != EEXIST) return false;
   }
+  errno = EEXIST;
   return false;
 }
 
-// The new file keeps the permission bits of the one it replaces.
-bool AtomicFile::applyMode() {
-  mode_t mode = target_.exists ? target_.status.st_mode & 07777 : newFileMode();
-  return ::fchmod(temporaryFd_, mode) == 0;
+// Creates `name` and locks it. False with EEXIST when the name is taken, with ENOENT when a
+// clean-up removed the new file before it was locked: then another is made.
+bool AtomicFile::createAndLock(std::string name) {
+  const int directory = target_.directory.get();
+  const int fd =
+      ::openat(directory, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  if (lockTemporaryFile(directory, name.c_str(), fd) != 0) {
+    ::close(fd);
+    errno = ENOENT;
+    return false;
+  }
+  temporary_ = std::move(name);
+  temporaryFd_ = fd;
+  heldSlot_ = holdTemporaryFile(directory, temporary_.c_str());
+  return true;
+}
+
+// The new file keeps what the owner chose for the one it replaces: its owner and group where
+// the process may set them (else the group alone, else neither), then its permission bits,
+// since a change of owner clears the set-id bits.
+bool AtomicFile::applyOwnerAndMode() {
+  if (!target_.exists) return ::fchmod(temporaryFd_, newFileMode()) == 0;
+  const struct stat& old = target_.status;
+  if (::fchown(temporaryFd_, old.st_uid, old.st_gid) != 0) {
+    if (errno != EPERM) return false;
+    if (::fchown(temporaryFd_, static_cast<uid_t>(-1), old.st_gid) != 0 && errno != EPERM)
+      return false;
+  }
+  return ::fchmod(temporaryFd_, old.st_mode & 07777) == 0;
 }
 
 bool AtomicFile::openStream() {
@@ -117,38 +166,48 @@ int AtomicFile::commit() {
     errno = EBADF;
     return -1;
   }
-  if (!flushAndClose() || !renameOverTarget()) {
+  if (!flushAndSync() || !renameOverTarget()) {
     rollback();
     return -1;
   }
   temporary_.clear();
+  // Closed only now, so that its lock kept any clean-up away until the rename. Everything was
+  // flushed and synced: the close has nothing left to write or to fail at.
+  std::fclose(stream_);
+  stream_ = nullptr;
   // The new contents are in place now; syncing the directory only makes the rename durable
   // sooner, so its failure does not undo the success.
   syncDirectory(target_.directory.get());
   return 0;
 }
 
-// Every buffered write, the sync and the close checked; false with errno at the first failure.
-bool AtomicFile::flushAndClose() {
+// Every buffered write and the sync checked; false with errno at the first failure.
+bool AtomicFile::flushAndSync() {
   errno = 0;
   bool written =
       std::fflush(stream_) == 0 && !std::ferror(stream_) && ::fsync(::fileno(stream_)) == 0;
   if (!written && errno == 0) errno = EIO;  // an earlier buffered write failed
-  int error = errno;
-  int closed = std::fclose(stream_);
-  stream_ = nullptr;
-  if (written && closed != 0) return false;
-  errno = error;
   return written;
 }
 
 bool AtomicFile::renameOverTarget() {
+  // The name becomes the target's: from here an ending signal must not remove it. A signal
+  // in the moment before the rename leaves the file to the next clean-up, as a kill would.
+  releaseTemporaryFile(heldSlot_);
+  heldSlot_ = -1;
   int directory = target_.directory.get();
   return ::renameat(directory, temporary_.c_str(), directory, target_.name.c_str()) == 0;
 }
 
 void AtomicFile::rollback() {
   int error = errno;
+  releaseTemporaryFile(heldSlot_);
+  heldSlot_ = -1;
+  if (!temporary_.empty()) {
+    ::unlinkat(target_.directory.get(), temporary_.c_str(), 0);
+    temporary_.clear();
+  }
+  // Closed after the removal, so that the lock held the name to the end.
   if (stream_ != nullptr) {
     std::fclose(stream_);
     stream_ = nullptr;
@@ -157,11 +216,16 @@ void AtomicFile::rollback() {
     ::close(temporaryFd_);
     temporaryFd_ = -1;
   }
-  if (!temporary_.empty()) {
-    ::unlinkat(target_.directory.get(), temporary_.c_str(), 0);
-    temporary_.clear();
-  }
   errno = error;
+}
+
+bool AtomicFile::isTemporaryName(std::string_view name, std::string_view targetName) {
+  if (name.size() != 2 + targetName.size() + kSuffixLength || !name.starts_with('.') ||
+      name.substr(1, targetName.size()) != targetName || name[1 + targetName.size()] != '.') {
+    return false;
+  }
+  return name.substr(2 + targetName.size()).find_first_not_of(kSuffixLetters) ==
+         std::string_view::npos;
 }
 
 }  // namespace host

@@ -4,7 +4,7 @@
 //   AtomicFile file(root, path);        // temporary file beside the target
 //   if (!file.isOpen()) ...             // errno says why; nothing was touched
 //   fprintf(file.stream(), ...);        // buffered writes
-//   if (file.commit() != 0) ...         // flush, sync, close, rename; errno says why
+//   if (file.commit() != 0) ...         // flush, sync, rename, sync the directory
 //
 // The target is `path` resolved in `root` (receiver_fs.h): its links are followed inside the
 // root and kept, and only a regular file is replaced, or created where there is none. The
@@ -13,6 +13,15 @@
 //
 // A failed commit, or an AtomicFile destroyed without commit, removes the temporary file and
 // leaves the target byte for byte as it was. Rolling back twice is harmless.
+//
+// The new file keeps the target's permission bits, and its owner and group where the process
+// may set them. A target the process may not write (for root: an immutable one) is left alone:
+// the file does not open (errno EACCES, EPERM or EROFS), as writing it in place would fail.
+//
+// The temporary file is locked from its creation until its rename (temporary_lock.h), and held
+// where an ending signal removes it (temporary_files.h). What a kill or a power cut leaves is
+// removed later: a uniquely named temporary file by whoever lists its directory anyway (the
+// rebuild does; isTemporaryName tells the names), the fixed name by the next write.
 #pragma once
 
 #include <cstdio>
@@ -26,7 +35,13 @@ namespace host {
 
 class AtomicFile {
  public:
-  AtomicFile(const FileRoot& root, std::string_view path);
+  // How the temporary file is named: uniquely, so that writers never meet; or by a fixed name,
+  // for a file whose directory nobody lists, so that the next write finds what a crash left
+  // there (and fails while another writer holds it, errno EEXIST).
+  enum class TemporaryName { Unique, Fixed };
+
+  AtomicFile(const FileRoot& root, std::string_view path,
+             TemporaryName naming = TemporaryName::Unique);
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
   ~AtomicFile();
@@ -42,18 +57,24 @@ class AtomicFile {
   // Abandons the replacement; the target stays as it was.
   void rollback();
 
+  // Whether `name` is one of the unique temporary names for a target named `targetName`.
+  static bool isTemporaryName(std::string_view name, std::string_view targetName);
+
  private:
-  bool open(const FileRoot& root, std::string_view path);
+  bool open(const FileRoot& root, std::string_view path, TemporaryName naming);
   bool acquireBuffer();
-  bool createTemporary();
-  bool applyMode();
+  bool targetIsWritable() const;
+  bool createTemporary(TemporaryName naming);
+  bool createAndLock(std::string name);
+  bool applyOwnerAndMode();
   bool openStream();
-  bool flushAndClose();
+  bool flushAndSync();
   bool renameOverTarget();
 
   FileSlot target_;
   std::string temporary_;  // the temporary file's name in the target's directory, while it exists
   int temporaryFd_ = -1;   // until the stream owns it
+  int heldSlot_ = -1;      // where an ending signal finds the temporary file; -1 when it does not
   std::FILE* stream_ = nullptr;
   std::unique_ptr<char[]> buffer_;  // one large buffer, so a list is written in few calls
 };

@@ -102,7 +102,7 @@ int eConfig::write() const {
     errno = readError_;
     return -1;
   }
-  host::AtomicFile file(rootOf(onReceiver_), file_);
+  host::AtomicFile file(rootOf(onReceiver_), file_, host::AtomicFile::TemporaryName::Fixed);
   if (!file.isOpen()) return -1;
   for (const auto& [key, value] : values_) {
     if (std::fprintf(file.stream(), "%s=%d\n", key.c_str(), value) < 0) return -1;

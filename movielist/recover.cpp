@@ -9,9 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "host/atomic_file.h"
 #include "host/case_folding.h"
 #include "host/ezapmain.h"
 #include "host/receiver_fs.h"
+#include "host/temporary_lock.h"
 #include "movielist/dirfiles.h"
 #include "movielist/display_name.h"
 #include "movielist/event_files.h"
@@ -19,6 +21,11 @@
 #include "movielist/sort.h"
 
 namespace {
+
+constexpr std::string_view kListName = "recordings.epl";
+static_assert(std::string_view(kRecordingsList).ends_with(kListName) &&
+              std::string_view(kRecordingsList).size() ==
+                  std::string_view(kMovieDirectory).size() + 1 + kListName.size());
 
 // A name that can stand in the list: it ends in ".ts" and fits on one line of the file.
 bool isRecordingName(std::string_view name) {
@@ -38,7 +45,8 @@ bool recordingDate(const host::Directory& directory, const char* name, std::int6
 // One pass over the movie directory records every entry that may be a recording, and which of
 // them the listing shows an event file for. Then each candidate is dated and named in turn: its
 // status query and its event file come one after the other, which the kernel serves faster than
-// the same calls spread over the listing.
+// the same calls spread over the listing. The same pass notes the list's temporary files, which
+// a crash or a power cut may have left.
 class MovieScan {
  public:
   explicit MovieScan(const host::Directory& directory)
@@ -64,10 +72,17 @@ class MovieScan {
     return true;
   }
 
+  // The temporary files of the list that the listing saw.
+  const std::vector<std::string>& listTemporaries() const { return listTemporaries_; }
+
  private:
   void take(std::string_view name, unsigned char type, std::vector<DIRFILES>& movies) {
     eventFiles_.add(name, type);
-    if (type != DT_DIR && isRecordingName(name)) add(name, movies);
+    if (type != DT_DIR && isRecordingName(name)) {
+      add(name, movies);
+    } else if (host::AtomicFile::isTemporaryName(name, kListName)) {
+      listTemporaries_.emplace_back(name);
+    }
   }
 
   static void add(std::string_view name, std::vector<DIRFILES>& movies) {
@@ -80,7 +95,16 @@ class MovieScan {
 
   const host::Directory& directory_;
   EventFileIndex eventFiles_;
+  std::vector<std::string> listTemporaries_;
 };
+
+// Removes the list's temporary files that a crash left; one that another rebuild (on this
+// machine, or on another sharing the disk) is still writing stays.
+void removeAbandonedListTemporaries(const host::Directory& directory,
+                                    const std::vector<std::string>& names) {
+  for (const std::string& name : names)
+    host::removeAbandonedTemporaryFile(directory.fd(), name.c_str());
+}
 
 }  // namespace
 
@@ -89,10 +113,12 @@ int recoverMovies(int sortType) {
   host::Directory directory(kMovieDirectory);
   if (!directory.isOpen()) return 0;
   // A listing that breaks off would drop movies from the list: keep the old list instead.
-  if (!MovieScan(directory).run(DirMovieFile)) {
+  MovieScan scan(directory);
+  if (!scan.run(DirMovieFile)) {
     DirMovieFile.clear();
     return 0;
   }
+  removeAbandonedListTemporaries(directory, scan.listTemporaries());
   sortMovies(DirMovieFile, sortType);
   if (DirMovieFile.empty()) return 0;
   if (writeRecordingsList(kRecordingsList, DirMovieFile) != 0) return 0;

@@ -6,6 +6,7 @@
 #include <variant>
 #include <vector>
 
+#include "host/temporary_files.h"
 #include "runner/command_line.h"
 #include "runner/host_run.h"
 #include "runner/install_paths.h"
@@ -16,6 +17,7 @@
 int main(int argc, char** argv) {
   // Before anything that holds a resource a signal must give back: the terminal, a temporary file.
   signal_exit::install();
+  signal_exit::addCleanup(host::removeTemporaryFiles);
   auto parsed = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (auto* error = std::get_if<CommandLineError>(&parsed)) {
     std::cerr << "quillon-host: " << escapeForTerminal(error->message)

@@ -1,0 +1,258 @@
+// What a crash, a kill or a power cut in the middle of replacing a file leaves. The process is
+// killed on entering each system call of the replacement in turn: the file is then the old one
+// or the new one, whole, and the next write succeeds and leaves nothing else beside it. The
+// calls are recorded and their order checked: the data reaches the disk before the rename, and
+// the rename before the directory's sync ends the replacement, with nothing else written
+// in between. A catchable signal during the write removes the
+// temporary file and ends the program by that signal.
+#include <signal.h>
+
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fixtures/receiver_builder.h"
+#include "tests/e2e/host_process.h"
+#include "tests/reliability/syscall_trace.h"
+
+namespace reliability {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAreArray;
+
+constexpr char kOldList[] =
+    "#NAME old\n#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/hdd/movie/old.ts\n/hdd/movie/old.ts\n";
+constexpr char kOldConfig[] = "/elitedvb/movielist/sort=2\n";
+
+std::optional<std::string> contents(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  return (std::ostringstream() << in.rdbuf()).str();
+}
+
+std::set<std::string> names(const fs::path& directory) {
+  std::set<std::string> result;
+  for (const auto& entry : fs::directory_iterator(directory))
+    result.insert(entry.path().filename());
+  return result;
+}
+
+// One file that the product replaces, and a receiver root laid out so that the program below
+// replaces it: the recordings list by a rebuild, the configuration file by a setting.
+struct ReplacedFile {
+  const char* what;
+  std::vector<std::string> (*arguments)(const fs::path& root);
+  fs::path (*file)(const fixtures::ReceiverRoot& root);
+  const char* oldContents;
+};
+
+void layOut(fixtures::ReceiverRoot& root, std::size_t recordings = 2) {
+  root.file("recordings.epl", kOldList);
+  std::ofstream(root.root() / "config") << kOldConfig;
+  for (std::size_t index = 0; index < recordings; ++index) {
+    root.recording("recording " + std::to_string(index) + std::string(60, 'x') + ".ts",
+                   static_cast<std::int64_t>(100 + index));
+  }
+}
+
+const ReplacedFile kReplacedFiles[] = {
+    {"the recordings list",
+     [](const fs::path& root) {
+       return std::vector<std::string>{root, "list"};
+     },
+     [](const fixtures::ReceiverRoot& root) { return root.recordingsList(); }, kOldList},
+    {"the configuration file",
+     [](const fs::path& root) {
+       return std::vector<std::string>{root, "config", "/elitedvb/movielist/sort", "5"};
+     },
+     [](const fixtures::ReceiverRoot& root) { return root.root() / "config"; }, kOldConfig},
+};
+
+// The command that runs the program replacing `replaced` in `root`.
+std::vector<std::string> command(const ReplacedFile& replaced, const fs::path& root) {
+  std::vector<std::string> result{QUILLON_REBUILD_ONCE};
+  for (std::string& each : replaced.arguments(root)) result.push_back(std::move(each));
+  return result;
+}
+
+bool createsAFile(const SystemCall& call) {
+  return call.name.starts_with("open") && call.arguments.find("O_CREAT") != std::string::npos;
+}
+
+bool syncs(const SystemCall& call) {
+  return call.name == "fsync" || call.name == "fdatasync";
+}
+
+// The calls of a replacement: from creating the temporary file to syncing the directory, and
+// the one after that, so that a kill lands before and after each of them.
+std::vector<SystemCall> writePhase(const std::vector<SystemCall>& calls) {
+  const auto first = std::find_if(calls.begin(), calls.end(), createsAFile);
+  const auto last = std::find_if(calls.rbegin(), calls.rend(), syncs);
+  if (first == calls.end() || last == calls.rend() || last.base() <= first) return {};
+  return {first, last.base() + (last == calls.rbegin() ? 0 : 1)};
+}
+
+class StraceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!whyStraceCannotRun().empty()) GTEST_SKIP() << whyStraceCannotRun();
+  }
+};
+
+using KillSweep = StraceTest;
+
+TEST_F(KillSweep, AKillAtAnyCallLeavesTheOldOrTheNewFileAndTheNextWriteCleansUp) {
+  for (const ReplacedFile& replaced : kReplacedFiles) {
+    SCOPED_TRACE(replaced.what);
+    // An undisturbed run gives the calls to kill at and the new contents.
+    fixtures::ReceiverRoot reference = fixtures::ReceiverRoot::temporary();
+    layOut(reference);
+    const std::vector<SystemCall> phase =
+        writePhase(recordSystemCalls(command(replaced, reference.root())));
+    const std::optional<std::string> newContents = contents(replaced.file(reference));
+    ASSERT_GT(phase.size(), 3u);
+    ASSERT_TRUE(newContents);
+    ASSERT_NE(replaced.oldContents, *newContents);
+
+    fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+    layOut(root);
+    const fs::path directory = replaced.file(root).parent_path();
+    const std::set<std::string> before = names(directory);
+    int killsThatLeftATemporaryFile = 0;
+    for (const SystemCall& call : phase) {
+      SCOPED_TRACE(call.name + " #" + std::to_string(call.ordinal) + ": " + call.arguments);
+      EXPECT_EQ(128 + SIGKILL, runSignalledAt(command(replaced, root.root()), call, "KILL"));
+      const std::optional<std::string> afterKill = contents(replaced.file(root));
+      EXPECT_TRUE(afterKill == replaced.oldContents || afterKill == newContents)
+          << afterKill.value_or("(no file)");
+      if (names(directory) != before) ++killsThatLeftATemporaryFile;
+
+      EXPECT_EQ(0, runProgram(QUILLON_REBUILD_ONCE, replaced.arguments(root.root()), {}).status);
+      EXPECT_EQ(newContents, contents(replaced.file(root)));
+      EXPECT_THAT(names(directory), ElementsAreArray(before));
+      std::ofstream(replaced.file(root), std::ios::trunc) << replaced.oldContents;
+    }
+    // The sweep met what it is about: kills that left a temporary file for the next write.
+    EXPECT_GT(killsThatLeftATemporaryFile, 0);
+  }
+}
+
+// The quoted strings and descriptor paths among a call's arguments, in order: a path argument
+// relative to a directory descriptor is joined to that directory's path.
+std::vector<std::string> pathArguments(const std::string& arguments) {
+  std::vector<std::string> paths;
+  std::string directory;
+  for (std::size_t at = 0; at < arguments.size(); ++at) {
+    if (arguments[at] == '<') {
+      const std::size_t end = arguments.find('>', at);
+      directory = arguments.substr(at + 1, end - at - 1);
+      at = end;
+    } else if (arguments[at] == '"') {
+      const std::size_t end = arguments.find('"', at + 1);
+      std::string path = arguments.substr(at + 1, end - at - 1);
+      paths.push_back(path.starts_with("/") || directory.empty() ? path : directory + "/" + path);
+      directory.clear();
+      at = end;
+    }
+  }
+  return paths;
+}
+
+// What a call does to the files, told by the names of `known` paths; empty for a call that
+// changes nothing on the disk.
+std::string effect(const SystemCall& call, const std::map<std::string, std::string>& known) {
+  static const std::set<std::string> kWrites{"write", "pwrite64", "writev", "pwritev", "pwritev2"};
+  static const std::set<std::string> kSyncs{"fsync", "fdatasync", "syncfs", "sync_file_range"};
+  static const std::set<std::string> kRenames{"rename", "renameat", "renameat2"};
+  static const std::set<std::string> kChanges{
+      "unlink",   "unlinkat",  "truncate", "ftruncate", "fallocate",       "link",     "linkat",
+      "symlink",  "symlinkat", "mkdir",    "mkdirat",   "fchmod",          "fchmodat", "fchown",
+      "fchownat", "utimensat", "setxattr", "fsetxattr", "copy_file_range", "sendfile"};
+  auto name = [&known](const std::string& path) {
+    const auto found = known.find(path);
+    return found == known.end() ? path : found->second;
+  };
+  const std::string subject = name(descriptorPath(call.arguments));
+  if (kWrites.contains(call.name)) return "write " + subject;
+  if (kSyncs.contains(call.name)) return "sync " + subject;
+  if (kRenames.contains(call.name)) {
+    const std::vector<std::string> paths = pathArguments(call.arguments);
+    return paths.size() == 2 ? "rename " + name(paths[0]) + " to " + name(paths[1])
+                             : "rename " + call.arguments;
+  }
+  if (kChanges.contains(call.name) || createsAFile(call)) return call.name + " " + subject;
+  return "";
+}
+
+using DurabilityOrder = StraceTest;
+
+TEST_F(DurabilityOrder, TheDataIsSyncedBeforeTheRenameAndTheRenameBeforeTheEnd) {
+  for (const ReplacedFile& replaced : kReplacedFiles) {
+    SCOPED_TRACE(replaced.what);
+    fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+    // More recordings than one buffer of the list holds, so that it takes several writes.
+    layOut(root, 1500);
+    const fs::path file = fs::canonical(replaced.file(root));
+    const std::vector<SystemCall> calls = recordSystemCalls(command(replaced, root.root()));
+    const auto created = std::find_if(calls.begin(), calls.end(), createsAFile);
+    ASSERT_NE(calls.end(), created);
+    const std::map<std::string, std::string> known{{descriptorPath(created->result), "temporary"},
+                                                   {file, "file"},
+                                                   {file.parent_path(), "directory"}};
+
+    std::vector<std::string> effects;
+    for (auto call = created; call != calls.end(); ++call) {
+      const std::string what = effect(*call, known);
+      if (what.empty() || (!effects.empty() && effects.back() == what)) continue;
+      effects.push_back(what);
+    }
+    const auto firstWrite = std::find(effects.begin(), effects.end(), "write temporary");
+    ASSERT_NE(effects.end(), firstWrite) << ::testing::PrintToString(effects);
+    // Up to the directory's sync; what the process writes after (a sanitizer's report at its
+    // end) is no part of the replacement.
+    const auto directorySync = std::find(firstWrite, effects.end(), "sync directory");
+    EXPECT_THAT(
+        std::vector<std::string>(firstWrite, directorySync + (directorySync != effects.end())),
+        ::testing::ElementsAre("write temporary", "sync temporary", "rename temporary to file",
+                               "sync directory"));
+  }
+}
+
+using SignalDuringTheWrite = StraceTest;
+
+TEST_F(SignalDuringTheWrite, RemovesTheTemporaryFileAndEndsTheHostByThatSignal) {
+  const auto rebuildInTheHost = [](const fs::path& root) {
+    return std::vector<std::string>{QUILLON_HOST_PATH, "--root", root, "--keys",
+                                    "exit down down ok ok exit exit"};
+  };
+  fixtures::ReceiverRoot reference = fixtures::ReceiverRoot::temporary();
+  layOut(reference);
+  const std::vector<SystemCall> calls = recordSystemCalls(rebuildInTheHost(reference.root()));
+  const auto syncOfTheList = std::find_if(calls.begin(), calls.end(), [](const SystemCall& call) {
+    return syncs(call) && call.arguments.find("/.recordings.epl.") != std::string::npos;
+  });
+  ASSERT_NE(calls.end(), syncOfTheList) << "the host wrote no temporary list";
+
+  for (const auto& [name, number] :
+       {std::pair{"INT", SIGINT}, std::pair{"TERM", SIGTERM}, std::pair{"HUP", SIGHUP}}) {
+    SCOPED_TRACE(name);
+    fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+    layOut(root);
+    const std::set<std::string> before = names(root.movieDirectory());
+    EXPECT_EQ(128 + number, runSignalledAt(rebuildInTheHost(root.root()), *syncOfTheList, name));
+    EXPECT_EQ(kOldList, contents(root.recordingsList()));
+    EXPECT_THAT(names(root.movieDirectory()), ElementsAreArray(before));
+  }
+}
+
+}  // namespace
+}  // namespace reliability

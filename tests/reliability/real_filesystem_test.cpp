@@ -1,0 +1,210 @@
+// Faults of a real file system rather than injected ones: a small ext4 image, loop-mounted as
+// the receiver root, that fills up while the list is written, that is mounted read-only, that
+// turns read-only in the middle of the write, and a list file marked immutable. The old list
+// stays byte for byte and, once the disk is mended, the next rebuild writes the list and
+// leaves nothing else beside it.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <fiu-control.h>
+#include <fiu.h>
+#include <gmock/gmock.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "fixtures/receiver_builder.h"
+#include "host/econfig.h"
+#include "host/ezapmain.h"
+#include "host/receiver_fs.h"
+#include "movielist/recover.h"
+#include "tests/reliability/ext4_image.h"
+
+namespace reliability {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAreArray;
+
+constexpr char kOldList[] =
+    "#NAME old\n#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/hdd/movie/old.ts\n/hdd/movie/old.ts\n";
+constexpr char kOldConfig[] = "/elitedvb/movielist/sort=2\n";
+// Enough recordings for a list of several of the writer's buffers.
+constexpr int kRecordings = 1500;
+
+std::set<std::string> names(const fs::path& directory) {
+  std::set<std::string> result;
+  for (const auto& entry : fs::directory_iterator(directory))
+    result.insert(entry.path().filename());
+  return result;
+}
+
+class RealFileSystem : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string why = Ext4Image::whyUnavailable();
+    if (why.empty()) {
+      image = std::make_unique<Ext4Image>(8192);
+      if (!image->mounted()) why = "no image could be made and mounted: " + image->error();
+    }
+    if (!why.empty()) {
+      if (std::getenv("QUILLON_REQUIRE_REAL_FILESYSTEMS")) FAIL() << why;
+      GTEST_SKIP() << why;
+    }
+    root = std::make_unique<fixtures::ReceiverRoot>(image->mountPoint());
+    root->file("recordings.epl", kOldList);
+    std::ofstream(image->mountPoint() / "config") << kOldConfig;
+    for (int index = 0; index < kRecordings; ++index)
+      root->recording("recording " + std::to_string(index) + std::string(60, 'x') + ".ts", 100);
+    host::setReceiverRoot(image->mountPoint());
+    eConfig::instance()->open(image->mountPoint() / "config");
+    reloadsBefore = eZapMain::instance()->reloadCount();
+    entriesBefore = names(root->movieDirectory());
+    ::sync();
+  }
+
+  void TearDown() override {
+    leaveTheImage();
+    root.reset();
+    image.reset();
+  }
+
+  // The host keeps its receiver root open, which would keep the image busy.
+  static void leaveTheImage() { host::setReceiverRoot(fs::temp_directory_path()); }
+
+  int reloads() const { return eZapMain::instance()->reloadCount() - reloadsBefore; }
+
+  void expectTheOldListKept() const {
+    EXPECT_EQ(0, reloads());
+    EXPECT_EQ(kOldList, root->readRecordingsList());
+  }
+
+  void expectTheOldConfiguration() const {
+    std::ifstream config(image->mountPoint() / "config");
+    EXPECT_EQ(kOldConfig, std::string(std::istreambuf_iterator<char>(config), {}));
+  }
+
+  // The next rebuild, on a disk that has room again, writes the whole list and leaves
+  // nothing else beside it.
+  void expectTheNextRebuildToSucceed() const {
+    EXPECT_EQ(1, recoverMovies(0));
+    const std::string list = root->readRecordingsList().value_or("");
+    EXPECT_EQ(1 + 4 * kRecordings, std::count(list.begin(), list.end(), '\n'));
+    EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
+  }
+
+  std::unique_ptr<Ext4Image> image;
+  std::unique_ptr<fixtures::ReceiverRoot> root;
+  int reloadsBefore = 0;
+  std::set<std::string> entriesBefore;
+};
+
+// Appends to `file` until the file system has no block left: in ever smaller pieces, and
+// again after each close, which hands back the blocks ext4 had set aside for the file.
+void fill(const fs::path& file) {
+  static const std::string block(1 << 16, 'f');
+  for (bool grew = true; grew;) {
+    grew = false;
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    ASSERT_LE(0, fd);
+    for (std::size_t piece = block.size(); piece >= 1024; piece /= 4) {
+      while (::write(fd, block.data(), piece) == static_cast<ssize_t>(piece)) grew = true;
+    }
+    ::fsync(fd);
+    ::close(fd);
+  }
+  ::sync();
+}
+
+// Fills the file system, then frees `room` bytes of it again.
+void fillLeaving(const fs::path& filler, std::uintmax_t room) {
+  fill(filler);
+  if (room > 0) fs::resize_file(filler, fs::file_size(filler) - room);
+  ::sync();
+}
+
+TEST_F(RealFileSystem, ADiskThatFillsUpDuringTheWriteKeepsTheOldList) {
+  const fs::path filler = image->mountPoint() / "filler";
+  // Room for the temporary file and part of the list, not for all of it.
+  fillLeaving(filler, 64 * 1024);
+  EXPECT_EQ(0, recoverMovies(0));
+  expectTheOldListKept();
+  EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
+  // Full to the last block, the configuration file cannot be written either.
+  fillLeaving(image->mountPoint() / "last-filler", 0);
+  EXPECT_EQ(-1, eConfig::instance()->setKey("/elitedvb/movielist/sort", 5));
+  expectTheOldConfiguration();
+  EXPECT_THAT(names(image->mountPoint()),
+              ElementsAreArray({"config", "filler", "hdd", "last-filler", "lost+found"}));
+
+  fs::remove(filler);
+  fs::remove(image->mountPoint() / "last-filler");
+  expectTheNextRebuildToSucceed();
+}
+
+TEST_F(RealFileSystem, AFileSystemMountedReadOnlyKeepsTheListAndTheConfiguration) {
+  ASSERT_TRUE(image->remount(true));
+  EXPECT_EQ(0, recoverMovies(0));
+  expectTheOldListKept();
+  EXPECT_EQ(-1, eConfig::instance()->setKey("/elitedvb/movielist/sort", 5));
+  expectTheOldConfiguration();
+
+  ASSERT_TRUE(image->remount(false));
+  expectTheNextRebuildToSucceed();
+}
+
+// Turns the file system read-only the first time the list's stream is flushed, with the
+// temporary file open and part of the list written; the flush itself goes ahead.
+Ext4Image* failingImage = nullptr;
+int turnReadOnly(const char*, int*, void**, unsigned*) {
+  if (failingImage != nullptr && failingImage->triggerError()) failingImage = nullptr;
+  return 0;
+}
+
+TEST_F(RealFileSystem, AFileSystemThatTurnsReadOnlyDuringTheWriteKeepsTheOldList) {
+  const char* preload = std::getenv("LD_PRELOAD");
+  ASSERT_TRUE(preload && std::strstr(preload, "fiu_posix_preload")) << "run under fiu-run -x";
+  fiu_init(0);
+  failingImage = image.get();
+  fiu_enable_external("posix/stdio/fflush", 1, nullptr, 0, &turnReadOnly);
+  const int result = recoverMovies(0);
+  fiu_disable("posix/stdio/fflush");
+  ASSERT_EQ(nullptr, failingImage) << "the error was not triggered";
+  EXPECT_EQ(0, result);
+  expectTheOldListKept();
+
+  // What the aborted journal kept of the temporary file is the next rebuild's to remove.
+  leaveTheImage();
+  ASSERT_TRUE(image->repairAndMount());
+  host::setReceiverRoot(image->mountPoint());
+  expectTheOldListKept();
+  expectTheNextRebuildToSucceed();
+}
+
+TEST_F(RealFileSystem, AnImmutableListIsLeftAloneEvenByRoot) {
+  const int fd = ::open(root->recordingsList().c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_LE(0, fd);
+  int flags = 0;
+  ASSERT_EQ(0, ::ioctl(fd, FS_IOC_GETFLAGS, &flags));
+  flags |= FS_IMMUTABLE_FL;
+  ASSERT_EQ(0, ::ioctl(fd, FS_IOC_SETFLAGS, &flags));
+  EXPECT_EQ(0, recoverMovies(0));
+  expectTheOldListKept();
+  EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
+
+  flags &= ~FS_IMMUTABLE_FL;
+  ASSERT_EQ(0, ::ioctl(fd, FS_IOC_SETFLAGS, &flags));
+  ::close(fd);
+  expectTheNextRebuildToSucceed();
+}
+
+}  // namespace
+}  // namespace reliability
