@@ -35,7 +35,13 @@ void install() {
   ::sigemptyset(&action.sa_mask);
   // A second signal while the clean-ups run waits for them.
   for (int each : kSignals) ::sigaddset(&action.sa_mask, each);
-  for (int each : kSignals) ::sigaction(each, &action, nullptr);
+  for (int each : kSignals) {
+    // A signal ignored by whoever started the program (a shell's background job ignores
+    // SIGINT) stays ignored, as the user expects.
+    struct sigaction current = {};
+    if (::sigaction(each, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+    ::sigaction(each, &action, nullptr);
+  }
 }
 
 bool addCleanup(Cleanup cleanup) {

@@ -10,7 +10,8 @@ namespace signal_exit {
 // A clean-up run from the signal handler: it may use async-signal-safe calls only.
 using Cleanup = void (*)() noexcept;
 
-// Installs the handlers for SIGINT, SIGTERM and SIGHUP. Idempotent.
+// Installs the handlers for SIGINT, SIGTERM and SIGHUP, except for a signal that was ignored
+// when the program started (it stays ignored). Idempotent.
 void install();
 
 // Registers `cleanup`; clean-ups run last registered first. At most kMaxCleanups are held;

@@ -30,14 +30,17 @@ struct Ending {
   std::string cleanups;
 };
 
-// Runs a child that registers the clean-ups and sends itself `signalNumber`.
-Ending endChildBy(int signalNumber) {
+// Runs a child that registers the clean-ups and sends itself `signalNumber`; with
+// `ignoredAtStart`, the signal is ignored before the handlers are installed, as a shell does
+// for a background job.
+Ending endChildBy(int signalNumber, bool ignoredAtStart = false) {
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) return {};
   const pid_t child = ::fork();
   if (child == 0) {
     ::close(pipeFds[0]);
     reportFd = pipeFds[1];
+    if (ignoredAtStart) ::signal(signalNumber, SIG_IGN);
     signal_exit::install();
     signal_exit::addCleanup(first);
     signal_exit::addCleanup(removed);
@@ -63,6 +66,14 @@ TEST(SignalExit, CleanupsRunLastFirstAndTheSignalEndsTheProcess) {
     const Ending ending = endChildBy(signalNumber);
     EXPECT_EQ(signalNumber, ending.signal) << strsignal(signalNumber);
     EXPECT_EQ("21", ending.cleanups) << strsignal(signalNumber);
+  }
+}
+
+TEST(SignalExit, ASignalIgnoredAtStartStaysIgnored) {
+  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    const Ending ending = endChildBy(signalNumber, true);
+    EXPECT_EQ(0, ending.signal) << strsignal(signalNumber);
+    EXPECT_EQ("", ending.cleanups) << strsignal(signalNumber);
   }
 }
 
