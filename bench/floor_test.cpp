@@ -14,9 +14,8 @@
 #include "bench/bench_roots.h"
 #include "bench/floor_rebuild.h"
 #include "fixtures/receiver_builder.h"
-#include "host/econfig.h"
-#include "host/receiver_fs.h"
 #include "movielist/recover.h"
+#include "tests/support/receiver_fixture.h"
 
 namespace {
 
@@ -26,13 +25,8 @@ using fixtures::EventBuilder;
 
 constexpr int kSortTypes[] = {0, 1, 2, 3, 4, 5, 6, 7};
 
-class FloorTest : public ::testing::Test {
+class FloorTest : public ReceiverTest {
  protected:
-  void SetUp() override {
-    host::setReceiverRoot(root.root());
-    eConfig::instance()->open(root.root() / "config");
-  }
-
   std::optional<std::string> rebuildList(int sortType) {
     std::filesystem::remove(root.recordingsList());
     recoverMovies(sortType);
@@ -56,8 +50,6 @@ class FloorTest : public ::testing::Test {
   void event(std::string_view name, std::int64_t mtime, const Bytes& bytes) {
     root.recording(name, mtime, bytes);
   }
-
-  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
 };
 
 TEST_F(FloorTest, WritesTheDemoDiskAsTheRebuildDoes) {

@@ -22,20 +22,32 @@ function(quillon_discover_tests target)
   if(count GREATER 1)
     message(FATAL_ERROR "${target}: one environment variable at most: ${environment}")
   endif()
+  # For the same reason an empty value vanishes, and the next property's name would become the
+  # environment: the environment is only set when there is one.
+  set(properties "")
+  if(environment)
+    list(APPEND properties ENVIRONMENT "${environment}")
+  endif()
+  if(ARG_LABELS)
+    list(APPEND properties LABELS ${ARG_LABELS})
+  endif()
+  # A parameterised case is named by the name its instantiation gives it (a key script's, say),
+  # not by the bytes of its parameter.
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES
+                       PROPERTIES ${properties})
+endfunction()
+
+# quillon_test(NAME SOURCES... LIBRARIES... [LABELS LABEL]) builds a test program and
+# registers its cases, with the label given.
+function(quillon_test name)
+  cmake_parse_arguments(ARG "" "LABELS" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gmock GTest::gtest_main)
   set(labels "")
   if(ARG_LABELS)
     set(labels LABELS ${ARG_LABELS})
   endif()
-  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES ENVIRONMENT "${environment}" ${labels})
-endfunction()
-
-# quillon_test(NAME SOURCES... LIBRARIES...) builds a test program and registers its cases.
-function(quillon_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gmock GTest::gtest_main)
-  quillon_discover_tests(${name})
+  quillon_discover_tests(${name} ${labels})
 endfunction()
 
 # quillon_left_out(NAME REASON) names a test program that this build cannot run: CTest lists

@@ -1,18 +1,20 @@
 // quillon-host end to end: each key script in cases/ is played against a fresh receiver disk,
-// and the whole transcript must equal the .out file beside it. Set QUILLON_UPDATE_TRANSCRIPTS
-// to write the transcripts instead, then read every difference before committing it.
+// as a test of its own named after it, and the whole transcript must equal the .out file
+// beside it. Set QUILLON_UPDATE_TRANSCRIPTS to write the transcripts instead, then read every
+// difference before committing it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "fixtures/event_builder.h"
 #include "fixtures/receiver_builder.h"
-#include "tests/e2e/host_process.h"
+#include "tests/support/host_process.h"
 
 namespace {
 
@@ -35,34 +37,68 @@ void addMovies(fixtures::ReceiverRoot& root) {
   root.recording("Urlaub.ts", 1767520000);
 }
 
-// Each run plays its key scripts in turn on one disk, with or without movies; a run whose keys
-// run out ends with status 3, any other with 0.
-TEST(EndToEnd, EveryKeyScriptWritesItsTranscript) {
-  const struct {
-    std::vector<std::string> scripts;
-    bool movies;
-    std::vector<std::string> environment;
-  } cases[] = {{{"plain_run"}, true, {}},
-               {{"rebuild"}, true, {}},
-               {{"failed_rebuild"}, false, {}},
-               {{"sort_order_stored", "sort_order_read_back"}, true, {}},
-               {{"eit_switch"}, true, {}},
-               {{"info"}, true, {}},
-               {{"keys_end_early"}, true, {}},
-               {{"german"}, true, {"LANGUAGE=de"}},
-               {{"german_failed_rebuild"}, false, {"LANGUAGE=de"}}};
-  for (const auto& each : cases) {
-    fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
-    if (each.movies) addMovies(root);
-    for (const std::string& name : each.scripts) {
-      const std::string keys = readFile(kCases + name + ".keys");
-      HostRun run =
-          runProgram(kHost, {"--root", root.root().string(), "--keys", keys}, each.environment);
-      const std::string out = kCases + name + ".out";
-      if (std::getenv("QUILLON_UPDATE_TRANSCRIPTS"))
-        std::ofstream(out, std::ios::binary) << run.out;
-      EXPECT_EQ(readFile(out), run.out) << "transcript of " << name << "; " << run.errors;
-      EXPECT_EQ(run.out.ends_with("end of keys\n") ? 3 : 0, run.status) << name;
+// A key script of cases/: played on a fresh disk, with or without movies, in the environment
+// given, after the script named in `after` (if any) has played on the same disk.
+struct KeyScript {
+  const char* name;
+  bool movies = true;
+  std::vector<std::string> environment = {};
+  const char* after = nullptr;
+};
+
+const KeyScript kKeyScripts[] = {
+    {"plain_run"},
+    {"rebuild"},
+    {"failed_rebuild", false},
+    {"sort_order_stored"},
+    {"sort_order_read_back", true, {}, "sort_order_stored"},
+    {"eit_switch"},
+    {"info"},
+    {"keys_end_early"},
+    {"german", true, {"LANGUAGE=de"}},
+    {"german_failed_rebuild", false, {"LANGUAGE=de"}},
+};
+
+HostRun play(const fixtures::ReceiverRoot& root, const KeyScript& script, const std::string& name) {
+  const std::string keys = readFile(kCases + name + ".keys");
+  return runProgram(kHost, {"--root", root.root().string(), "--keys", keys}, script.environment);
+}
+
+// A run whose keys run out ends with status 3, any other with 0.
+int expectedStatus(const HostRun& run) {
+  return run.out.ends_with("end of keys\n") ? 3 : 0;
+}
+
+class KeyScripts : public ::testing::TestWithParam<KeyScript> {};
+
+// The whole transcript must equal the .out file beside the script.
+TEST_P(KeyScripts, WriteTheirTranscripts) {
+  const KeyScript& script = GetParam();
+  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  if (script.movies) addMovies(root);
+  if (script.after != nullptr) {
+    const HostRun before = play(root, script, script.after);
+    ASSERT_EQ(expectedStatus(before), before.status) << script.after << ": " << before.errors;
+  }
+  const HostRun run = play(root, script, script.name);
+  const std::string out = kCases + script.name + ".out";
+  if (std::getenv("QUILLON_UPDATE_TRANSCRIPTS")) std::ofstream(out, std::ios::binary) << run.out;
+  EXPECT_EQ(readFile(out), run.out) << "transcript of " << script.name << "; " << run.errors;
+  EXPECT_EQ(expectedStatus(run), run.status);
+}
+
+INSTANTIATE_TEST_SUITE_P(EndToEnd, KeyScripts, ::testing::ValuesIn(kKeyScripts),
+                         [](const ::testing::TestParamInfo<KeyScript>& script) {
+                           return std::string(script.param.name);
+                         });
+
+// A script added to cases/ without a row above would never be played.
+TEST(EndToEnd, EveryKeyScriptInTheCasesIsPlayed) {
+  std::set<std::string> played;
+  for (const KeyScript& script : kKeyScripts) played.insert(script.name);
+  for (const auto& entry : std::filesystem::directory_iterator(kCases)) {
+    if (entry.path().extension() == ".keys") {
+      EXPECT_TRUE(played.contains(entry.path().stem().string())) << entry.path();
     }
   }
 }
@@ -164,6 +200,9 @@ TEST(CommandLine, MistakesAreReportedWithTheirStatus) {
       {{"--help"}, "", 0},
   };
   for (const auto& each : cases) {
+    std::string command = "quillon-host";
+    for (const std::string& argument : each.arguments) command += " '" + argument + "'";
+    SCOPED_TRACE(command);
     HostRun run = runProgram(kHost, each.arguments, {});
     EXPECT_EQ(each.status, run.status) << each.errors;
     const std::string expected = each.errors.empty() ? "" : "quillon-host: " + each.errors;

@@ -17,7 +17,7 @@
 #include "fixtures/receiver_builder.h"
 #include "runner/screen_layout.h"
 #include "runner/text_wrap.h"
-#include "tests/e2e/host_process.h"
+#include "tests/support/host_process.h"
 
 namespace {
 

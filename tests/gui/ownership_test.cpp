@@ -71,10 +71,13 @@ TEST(Signals, ADeletedEntryNoLongerListensToItsList) {
   eListBox<eListBoxEntryMenu> list;
   auto* entry = new eListBoxEntryMenu(&list, "gone");
   auto* other = new eListBoxEntryMenu(&list, "stays");
+  int chosen = 0;
+  other->selected.connect([&chosen] { ++chosen; });
   EXPECT_EQ(2u, list.selected.size());
   delete entry;
   EXPECT_EQ(1u, list.selected.size());
   list.selected(other);
+  EXPECT_EQ(1, chosen) << "the entry that stays still hears its list";
 }
 
 }  // namespace

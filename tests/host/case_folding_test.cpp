@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/receiver_builder.h"
+#include "tests/support/receiver_in_use.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ TEST(CaseFolding, TheFileSystemTypeOrTheCasefoldFlagDecides) {
 // The temporary directory of the tests lies on a file system that keeps case apart.
 TEST(CaseFolding, AskedOfADirectoryItReadsItsFileSystem) {
   fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
-  host::setReceiverRoot(root.root());
+  const testsupport::ReceiverInUse inUse(root.root(), root.root() / "config");
   EXPECT_FALSE(host::namesMayFoldCase(host::Directory("/hdd/movie")));
   EXPECT_TRUE(host::namesMayFoldCase(host::Directory("/no/such/directory")))
       << "a directory that cannot be asked";

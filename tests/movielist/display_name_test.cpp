@@ -11,7 +11,7 @@
 #include "host/dvbtext.h"
 #include "movielist/display_name.h"
 #include "movielist/recover.h"
-#include "receiver_fixture.h"
+#include "tests/support/receiver_fixture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 
 #include "movielist/recover.h"
-#include "receiver_fixture.h"
+#include "tests/support/receiver_fixture.h"
 
 namespace {
 

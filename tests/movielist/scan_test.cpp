@@ -5,7 +5,7 @@
 
 #include "movielist/event_files.h"
 #include "movielist/recover.h"
-#include "receiver_fixture.h"
+#include "tests/support/receiver_fixture.h"
 
 using ::testing::UnorderedElementsAre;
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "movielist/recover.h"
-#include "receiver_fixture.h"
+#include "tests/support/receiver_fixture.h"
 
 namespace {
 

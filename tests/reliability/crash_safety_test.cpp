@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "fixtures/receiver_builder.h"
-#include "tests/e2e/host_process.h"
 #include "tests/reliability/syscall_trace.h"
+#include "tests/support/host_process.h"
 
 namespace reliability {
 namespace {

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/movielist/receiver_fixture.h"
 #include "tests/reliability/failure_point.h"
 #include "tests/reliability/syscall_fault.h"
+#include "tests/support/receiver_fixture.h"
 
 namespace reliability {
 

@@ -3,23 +3,20 @@
 // system allows) are listed byte for byte and read back exactly as written. Event files with a
 // descriptor across the end of what is read, titles that are no Unicode, or that are no regular
 // files at all: a name stays well-formed UTF-8, a record that cannot name falls back to the file
-// name, and nothing stops or stalls the rebuild. A directory of 100,000 recordings is listed,
-// sorted, written and read back whole.
+// name, and nothing stops or stalls the rebuild.
 #include <signal.h>
 #include <sys/stat.h>
 
 #include <gmock/gmock.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "movielist/display_name.h"
 #include "movielist/recover.h"
-#include "tests/movielist/receiver_fixture.h"
-#include "tests/reliability/child_process.h"
+#include "tests/support/child_process.h"
+#include "tests/support/receiver_fixture.h"
 
 namespace {
 
@@ -89,7 +86,7 @@ TEST_F(HostileEventFiles, EventFilesThatAreNoRegularFilesGiveTheFileNameAtOnce) 
   root.recording("news.ts", 100);
   const std::filesystem::path eit = root.movieDirectory() / "news.eit";
   const auto namedByFile = [] {
-    return reliability::resultInChild([] { return rebuiltName() == "news" ? 0 : 1; }, 20);
+    return testsupport::resultInChild([] { return rebuiltName() == "news" ? 0 : 1; }, 20);
   };
   std::filesystem::create_directory(eit);
   EXPECT_EQ(0, namedByFile()) << "a directory";
@@ -99,29 +96,6 @@ TEST_F(HostileEventFiles, EventFilesThatAreNoRegularFilesGiveTheFileNameAtOnce) 
   std::filesystem::remove(eit);
   root.symlink("news.eit", "news.eit", 100);
   EXPECT_EQ(0, namedByFile()) << "a link to itself";
-}
-
-constexpr int kRecordings = 100'000;
-
-using LargeDirectory = ReceiverTest;
-
-TEST_F(LargeDirectory, EveryRecordingIsListedSortedAndReadBack) {
-  // Empty recordings, created in descending order so that the listing is not already sorted.
-  for (int index = kRecordings - 1; index >= 0; --index) {
-    const std::string name = "movie" + std::to_string(1'000'000 + index).substr(1) + ".ts";
-    ASSERT_TRUE(std::ofstream(root.movieDirectory() / name)) << name;
-  }
-  ASSERT_EQ(1, recoverMovies(1));
-  EXPECT_TRUE(
-      std::is_sorted(DirMovieFile.begin(), DirMovieFile.end(),
-                     [](const DIRFILES& a, const DIRFILES& b) { return a.FullPath < b.FullPath; }));
-
-  const std::string list = *root.readRecordingsList();
-  EXPECT_EQ(1 + 4 * kRecordings, std::count(list.begin(), list.end(), '\n'));
-  const auto& reloaded = eZapMain::instance()->recordings();
-  ASSERT_EQ(static_cast<std::size_t>(kRecordings), reloaded.size());
-  EXPECT_EQ("movie054321", reloaded[54321].description);
-  EXPECT_EQ(1, reloads());
 }
 
 }  // namespace

@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "movielist/recover.h"
-#include "tests/movielist/receiver_fixture.h"
-#include "tests/reliability/child_process.h"
+#include "tests/support/child_process.h"
+#include "tests/support/receiver_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using reliability::resultInChild;
+using testsupport::resultInChild;
 
 constexpr char kOldList[] =
     "#NAME old\n#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/hdd/movie/old.ts\n/hdd/movie/old.ts\n";

@@ -23,10 +23,10 @@
 
 #include "fixtures/receiver_builder.h"
 #include "host/econfig.h"
-#include "host/ezapmain.h"
 #include "host/receiver_fs.h"
 #include "movielist/recover.h"
 #include "tests/reliability/ext4_image.h"
+#include "tests/support/receiver_fixture.h"
 
 namespace reliability {
 namespace {
@@ -64,15 +64,14 @@ class RealFileSystem : public ::testing::Test {
     std::ofstream(image->mountPoint() / "config") << kOldConfig;
     for (int index = 0; index < kRecordings; ++index)
       root->recording("recording " + std::to_string(index) + std::string(60, 'x') + ".ts", 100);
-    host::setReceiverRoot(image->mountPoint());
-    eConfig::instance()->open(image->mountPoint() / "config");
-    reloadsBefore = eZapMain::instance()->reloadCount();
+    inUse = std::make_unique<testsupport::ReceiverInUse>(image->mountPoint(),
+                                                         image->mountPoint() / "config");
     entriesBefore = names(root->movieDirectory());
     ::sync();
   }
 
   void TearDown() override {
-    leaveTheImage();
+    inUse.reset();
     root.reset();
     image.reset();
   }
@@ -80,7 +79,7 @@ class RealFileSystem : public ::testing::Test {
   // The host keeps its receiver root open, which would keep the image busy.
   static void leaveTheImage() { host::setReceiverRoot(fs::temp_directory_path()); }
 
-  int reloads() const { return eZapMain::instance()->reloadCount() - reloadsBefore; }
+  int reloads() const { return inUse->reloads(); }
 
   void expectTheOldListKept() const {
     EXPECT_EQ(0, reloads());
@@ -103,7 +102,7 @@ class RealFileSystem : public ::testing::Test {
 
   std::unique_ptr<Ext4Image> image;
   std::unique_ptr<fixtures::ReceiverRoot> root;
-  int reloadsBefore = 0;
+  std::unique_ptr<testsupport::ReceiverInUse> inUse;
   std::set<std::string> entriesBefore;
 };
 

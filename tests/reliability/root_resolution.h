@@ -8,12 +8,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "fixtures/receiver_builder.h"
 #include "host/receiver_fs.h"
 #include "tests/reliability/special_files.h"
+#include "tests/support/receiver_in_use.h"
 
 namespace reliability {
 
@@ -47,7 +49,7 @@ class DiskWithLinks {
              {"dangling", "/nothing"}}) {
       root.symlink(name, target, 100);
     }
-    host::setReceiverRoot(root.root());
+    inUse.emplace(root.root(), root.root() / "config");
   }
 
   // Each case whose outcome differs from the table, one line each; empty when all hold.
@@ -93,6 +95,7 @@ class DiskWithLinks {
 
   fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
   fixtures::ReceiverRoot outside = fixtures::ReceiverRoot::temporary();
+  std::optional<testsupport::ReceiverInUse> inUse;
 };
 
 }  // namespace reliability

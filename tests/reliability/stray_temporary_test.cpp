@@ -15,7 +15,7 @@
 
 #include "host/temporary_lock.h"
 #include "movielist/recover.h"
-#include "tests/movielist/receiver_fixture.h"
+#include "tests/support/receiver_fixture.h"
 
 namespace {
 

@@ -9,9 +9,11 @@
 #include <cstddef>
 #include <iterator>
 
-#include "tests/reliability/child_process.h"
+#include "tests/support/child_process.h"
 
 namespace reliability {
+
+using testsupport::resultInChild;
 
 namespace {
 

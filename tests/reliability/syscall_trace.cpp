@@ -7,7 +7,7 @@
 #include <map>
 #include <string_view>
 
-#include "tests/e2e/host_process.h"
+#include "tests/support/host_process.h"
 
 namespace reliability {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "fixtures/receiver_builder.h"
 #include "runner/host_run.h"
-#include "tests/reliability/child_process.h"
+#include "tests/support/child_process.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 // otherwise.
 int exitsWith(const fs::path& root, const fs::path& config, const std::string& message,
               const std::function<bool()>& prepare) {
-  return reliability::resultInChild([&] {
+  return testsupport::resultInChild([&] {
     if (!prepare()) return 99;
     HostOptions options;
     options.root = root;

@@ -1,27 +1,26 @@
 // A fresh receiver root for every test: an empty movie directory, an empty configuration
-// store, and the host's reload counter as it stood before the test.
+// store, and the host's reload counter counted from the test's start. What the test changed in
+// the host (its root, its configuration store) is put back when the test ends, so that no test
+// leaves the host pointing at a deleted directory for the next one.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "fixtures/receiver_builder.h"
-#include "host/econfig.h"
-#include "host/ezapmain.h"
 #include "host/receiver_fs.h"
 #include "movielist/dirfiles.h"
+#include "tests/support/receiver_in_use.h"
 
 class ReceiverTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host::setReceiverRoot(root.root());
-    eConfig::instance()->open(root.root() / "config");
-    reloadsBefore = eZapMain::instance()->reloadCount();
-  }
+  void SetUp() override { inUse_.emplace(root.root(), root.root() / "config"); }
+  void TearDown() override { inUse_.reset(); }
 
-  int reloads() const { return eZapMain::instance()->reloadCount() - reloadsBefore; }
+  int reloads() const { return inUse_->reloads(); }
 
   // The file names of DirMovieFile, in its order.
   static std::vector<std::string> listedNames() {
@@ -42,5 +41,7 @@ class ReceiverTest : public ::testing::Test {
   }
 
   fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
-  int reloadsBefore = 0;
+
+ private:
+  std::optional<testsupport::ReceiverInUse> inUse_;
 };

@@ -1,4 +1,4 @@
-#include "tests/e2e/host_process.h"
+#include "tests/support/host_process.h"
 
 #include <fcntl.h>
 #include <spawn.h>

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <functional>
 
-namespace reliability {
+namespace testsupport {
 
 // The exit code of a child that runs `body` and exits with its result (0 to 255); 128 plus the
 // signal's number when a signal ended it instead, SIGALRM when it still ran after
@@ -26,4 +26,4 @@ inline int resultInChild(const std::function<int()>& body, unsigned watchdogSeco
   return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 }
 
-}  // namespace reliability
+}  // namespace testsupport

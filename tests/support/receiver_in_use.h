@@ -1,0 +1,42 @@
+// The host's global state that a test changes (the receiver's root and the configuration
+// store's file) set for the test and put back as it was afterwards, and the host's reloads
+// counted from the test's start.
+#pragma once
+
+#include <filesystem>
+
+#include "host/econfig.h"
+#include "host/ezapmain.h"
+#include "host/receiver_fs.h"
+
+namespace testsupport {
+
+// Makes `root` the receiver's, with its configuration store in `config`, while the object
+// lives; then the host's root and store are those it had before. Reloads are counted from the
+// object's start.
+class ReceiverInUse {
+ public:
+  ReceiverInUse(const std::filesystem::path& root, const std::filesystem::path& config)
+      : rootBefore_(host::receiverRoot().directory()),
+        configBefore_(eConfig::instance()->file()),
+        reloadsBefore_(eZapMain::instance()->reloadCount()) {
+    host::setReceiverRoot(root);
+    eConfig::instance()->open(config);
+  }
+  ~ReceiverInUse() {
+    eConfig::instance()->open(configBefore_);
+    host::setReceiverRoot(rootBefore_);
+  }
+  ReceiverInUse(const ReceiverInUse&) = delete;
+  ReceiverInUse& operator=(const ReceiverInUse&) = delete;
+
+  // The reloads the host made since the object was made.
+  int reloads() const { return eZapMain::instance()->reloadCount() - reloadsBefore_; }
+
+ private:
+  std::filesystem::path rootBefore_;
+  std::filesystem::path configBefore_;
+  int reloadsBefore_;
+};
+
+}  // namespace testsupport
