@@ -3,11 +3,13 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <utility>
 
 #include "host/atomic_file.h"
+#include "host/line_reader.h"
 #include "host/receiver_fs.h"
 
 namespace {
@@ -82,19 +84,14 @@ void eConfig::openOnReceiver(std::string receiverPath) {
 }
 
 void eConfig::read() {
-  values_.clear();
-  std::string text;
-  const bool read = host::readRegularFile(rootOf(onReceiver_), file_, kFileLimit,
-                                          [&text](std::string_view piece) { text += piece; });
+  std::map<std::string, int, std::less<>> values;
+  const bool read =
+      host::readFileLines(rootOf(onReceiver_), file_, kFileLimit, [&values](std::string_view line) {
+        if (const auto entry = parseLine(line))
+          values.insert_or_assign(std::string(entry->first), entry->second);
+      });
   readError_ = read || errno == ENOENT ? 0 : errno;
-  if (!read) return;
-  std::string_view rest = text;
-  while (!rest.empty()) {
-    const std::size_t end = rest.find('\n');
-    if (const auto entry = parseLine(rest.substr(0, end)))
-      values_.insert_or_assign(std::string(entry->first), entry->second);
-    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-  }
+  values_ = read ? std::move(values) : decltype(values){};
 }
 
 int eConfig::write() const {

@@ -1,6 +1,7 @@
 #include "host/eitevent.h"
 
 #include <algorithm>
+#include <cassert>
 #include <span>
 
 #include "host/dvbtext.h"
@@ -14,12 +15,14 @@ constexpr std::size_t kFixedPartLength = 12;
 constexpr std::int64_t kUnixEpochMjd = 40587;  // Modified Julian Date of 1970-01-01
 constexpr std::int64_t kSecondsPerDay = 86400;
 
+// Two decimal digits, one in each half of `byte`.
 int bcd(std::uint8_t byte) {
   return (byte >> 4) * 10 + (byte & 0x0F);
 }
 
 // hh mm ss in three BCD bytes, as seconds.
 int bcdSeconds(Bytes time) {
+  assert(time.size() == 3);
   return bcd(time[0]) * 3600 + bcd(time[1]) * 60 + bcd(time[2]);
 }
 
@@ -78,6 +81,7 @@ EITEvent::EITEvent(const eit_event_struct* event, int serviceKey, std::size_t le
   loop = loop.first(std::min(loopLength, loop.size()));
   // A descriptor that runs past the loop ends it; those before it stand.
   while (loop.size() >= 2 && loop[1] <= loop.size() - 2) {
+    assert(loop.size() >= 2u + loop[1]);
     descriptor.push_back(makeDescriptor(loop[0], loop.subspan(2, loop[1])));
     loop = loop.subspan(2 + loop[1]);
   }

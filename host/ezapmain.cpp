@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "host/line_reader.h"
 #include "host/receiver_fs.h"
 
 namespace {
@@ -78,62 +79,16 @@ class RecordingsListParser {
   std::vector<eZapMain::Recording> recordings_;
 };
 
-// Splits pieces of text into lines for `parser`; a line cut by the end of a piece waits for
-// the rest.
-class LineSplitter {
- public:
-  explicit LineSplitter(RecordingsListParser& parser) : parser_(parser) {}
+}  // namespace
 
-  void take(std::string_view piece) {
-    for (std::size_t end; (end = piece.find('\n')) != std::string_view::npos;) {
-      if (partial_.empty()) {
-        parser_.take(piece.substr(0, end));
-      } else {
-        parser_.take(partial_.append(piece.substr(0, end)));
-        partial_.clear();
-      }
-      piece.remove_prefix(end + 1);
-    }
-    partial_.append(piece);
-  }
-
-  void finish() {
-    if (!partial_.empty()) parser_.take(partial_);
-  }
-
- private:
-  RecordingsListParser& parser_;
-  std::string partial_;
-};
-
-// The receiver's list, read piece by piece, and its name into `listName`; an empty list and
-// name when the file is missing, is not a regular file, cannot be read to its end or is over
-// kListLimit. A list may hold many thousands of recordings, so its text is not held whole
-// besides them.
-std::vector<eZapMain::Recording> readRecordingsList(eString& listName) {
+std::vector<eZapMain::Recording> readRecordingsList(const RecordingsListSource& readLines,
+                                                    eString& listName) {
   RecordingsListParser parser;
-  LineSplitter lines(parser);
-  const bool read = host::readRegularFile(host::receiverRoot(), kListFile, kListLimit,
-                                          [&lines](std::string_view piece) { lines.take(piece); });
-  if (!read) {
+  if (!readLines([&parser](std::string_view line) { parser.take(line); })) {
     listName = eString();
     return {};
   }
-  lines.finish();
   listName = parser.listName();
-  return std::move(parser).recordings();
-}
-
-}  // namespace
-
-std::vector<eZapMain::Recording> parseRecordingsList(std::string_view text, eString* listName) {
-  RecordingsListParser parser;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    parser.take(text.substr(0, end));
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-  }
-  if (listName != nullptr) *listName = parser.listName();
   return std::move(parser).recordings();
 }
 
@@ -144,7 +99,11 @@ eZapMain* eZapMain::instance() {
 
 void eZapMain::loadRecordings(bool /*save*/) {
   recordings_ = std::vector<Recording>();  // the old list goes before the new one is read
-  recordings_ = readRecordingsList(listName_);
+  recordings_ = readRecordingsList(
+      [](const host::LineVisitor& take) {
+        return host::readFileLines(host::receiverRoot(), kListFile, kListLimit, take);
+      },
+      listName_);
   ++reloadCount_;
   if (observer_) observer_(*this);
 }

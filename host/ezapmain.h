@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/estring.h"
+#include "host/line_reader.h"
 
 class eZapMain {
  public:
@@ -36,8 +37,14 @@ class eZapMain {
   std::function<void(const eZapMain&)> observer_;
 };
 
-// Parses the text of a recordings list. Entries are "#SERVICE: ", "#DESCRIPTION: ", "#TYPE ..."
-// and a path line, in that order (the description and type lines may be missing); a line out
-// of place ends the entry it interrupts, and lines that belong to no entry are skipped. A
-// "#NAME " line names the list; `listName` (if given) gets the last name, or empty.
-std::vector<eZapMain::Recording> parseRecordingsList(std::string_view text, eString* listName);
+// Where a recordings list's text comes from: hands each line to the visitor it is given, and
+// says whether the text could be read to its end.
+using RecordingsListSource = std::function<bool(const host::LineVisitor&)>;
+
+// Reads a recordings list, as loadRecordings reads the receiver's file. Entries are
+// "#SERVICE: ", "#DESCRIPTION: ", "#TYPE ..." and a path line, in that order (the description
+// and type lines may be missing); a line out of place ends the entry it interrupts, and lines
+// that belong to no entry are skipped. A "#NAME " line names the list; `listName` gets the last
+// name, or empty. A text that cannot be read to its end gives no entries and an empty name.
+std::vector<eZapMain::Recording> readRecordingsList(const RecordingsListSource& readLines,
+                                                    eString& listName);

@@ -207,6 +207,30 @@ ssize_t readOnce(const FileDescriptor& fd, std::span<std::byte> buffer) {
   return ::read(fd.get(), buffer.data(), buffer.size());
 }
 
+// Opens `path` resolved in `root` with `flags` (O_PATH, or a directory; never a file whose type
+// is unknown: openRegularFile checks that first).
+FileDescriptor openInRoot(const FileRoot& root, std::string_view path, int flags) {
+  if (!root.isOpen()) {
+    errno = EBADF;
+    return {};
+  }
+  const std::string relative = relativeToRoot(path);
+  if (!openat2Missing.load(std::memory_order_relaxed)) {
+    int fd = openat2InRoot(root.fd(), relative, flags);
+    if (fd >= 0 || errno != ENOSYS) return FileDescriptor(fd);
+    openat2Missing.store(true, std::memory_order_relaxed);
+  }
+  return openByWalking(root, relative, flags | O_CLOEXEC);
+}
+
+// Opens `path` resolved in `root` for reading when it is a regular file; its type is checked
+// before anything but an O_PATH descriptor opens it. Anything else fails with EISDIR (a
+// directory) or EINVAL (a device, FIFO or socket). The descriptor never blocks.
+FileDescriptor openRegularFile(const FileRoot& root, std::string_view path) {
+  struct stat status;
+  return reopenRegular(openInRoot(root, path, O_PATH), status);
+}
+
 }  // namespace
 
 FileDescriptor::FileDescriptor(FileDescriptor&& other) noexcept
@@ -244,25 +268,6 @@ const FileRoot& machineRoot() {
   return root;
 }
 
-FileDescriptor openInRoot(const FileRoot& root, std::string_view path, int flags) {
-  if (!root.isOpen()) {
-    errno = EBADF;
-    return {};
-  }
-  const std::string relative = relativeToRoot(path);
-  if (!openat2Missing.load(std::memory_order_relaxed)) {
-    int fd = openat2InRoot(root.fd(), relative, flags);
-    if (fd >= 0 || errno != ENOSYS) return FileDescriptor(fd);
-    openat2Missing.store(true, std::memory_order_relaxed);
-  }
-  return openByWalking(root, relative, flags | O_CLOEXEC);
-}
-
-FileDescriptor openRegularFile(const FileRoot& root, std::string_view path) {
-  struct stat status;
-  return reopenRegular(openInRoot(root, path, O_PATH), status);
-}
-
 bool readRegularFile(const FileRoot& root, std::string_view path, std::size_t limit,
                      const std::function<void(std::string_view)>& take) {
   struct stat status;
@@ -285,10 +290,6 @@ bool readRegularFile(const FileRoot& root, std::string_view path, std::size_t li
     }
     take(std::string_view(piece.data(), static_cast<std::size_t>(count)));
   }
-}
-
-ssize_t readFileStart(std::string_view receiverPath, std::span<std::byte> buffer) {
-  return readOnce(openRegularFile(receiverRoot(), receiverPath), buffer);
 }
 
 bool locateFileSlot(const FileRoot& root, std::string_view path, FileSlot& slot) {
@@ -330,12 +331,6 @@ bool createDirectories(const FileRoot& root, std::string_view path) {
 Directory::Directory(std::string_view receiverPath)
     : fd_(openInRoot(receiverRoot(), receiverPath, O_RDONLY | O_DIRECTORY)),
       receiverPath_(receiverPath) {}
-
-bool Directory::list(std::vector<DirectoryEntry>& entries) const {
-  return forEachEntry([&entries](std::string_view name, unsigned char type) {
-    entries.push_back({std::string(name), type});
-  });
-}
 
 bool Directory::forEachEntry(
     const std::function<void(std::string_view, unsigned char)>& visit) const {

@@ -19,7 +19,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace host {
 
@@ -62,24 +61,12 @@ const FileRoot& receiverRoot();
 // This machine's own "/", for the files a user names on the command line.
 const FileRoot& machineRoot();
 
-// Opens `path` resolved in `root` with `flags` (O_PATH, or a directory; never a file whose type
-// is unknown: use openRegularFile for that).
-FileDescriptor openInRoot(const FileRoot& root, std::string_view path, int flags);
-
-// Opens `path` resolved in `root` for reading when it is a regular file; its type is checked
-// before anything but an O_PATH descriptor opens it. Anything else fails with EISDIR (a
-// directory) or EINVAL (a device, FIFO or socket). The descriptor never blocks.
-FileDescriptor openRegularFile(const FileRoot& root, std::string_view path);
-
 // Reads the regular file `path` in `root` in pieces, handing each to `take`; false when it
-// cannot be opened (see openRegularFile), a read fails, or it holds more than `limit` bytes
-// (EFBIG). Pieces already taken stay taken: the caller discards them when this fails.
+// cannot be opened (a directory: EISDIR; a device, FIFO or socket: EINVAL; its type is
+// checked before it is opened, and it is never waited for), a read fails, or it holds more than
+// `limit` bytes (EFBIG). Pieces already taken stay taken: the caller discards them when this fails.
 bool readRegularFile(const FileRoot& root, std::string_view path, std::size_t limit,
                      const std::function<void(std::string_view)>& take);
-
-// Reads up to `buffer.size()` bytes of the regular receiver file `receiverPath` in one read
-// call. Returns the count read, or -1 when the file cannot be opened or read.
-ssize_t readFileStart(std::string_view receiverPath, std::span<std::byte> buffer);
 
 // Where a file is to be created or replaced: the directory that holds it and its name there,
 // links followed in the root. `exists` tells whether a file is there now; if so, it is a
@@ -99,12 +86,6 @@ bool locateFileSlot(const FileRoot& root, std::string_view path, FileSlot& slot)
 // is not followed: it ends the making with ENOTDIR, as does anything but a directory.
 bool createDirectories(const FileRoot& root, std::string_view path);
 
-// One entry of a directory listing, in listing order.
-struct DirectoryEntry {
-  std::string name;
-  unsigned char type;  // DT_* from the listing; DT_UNKNOWN where the file system gives none
-};
-
 // An open directory of the receiver. The calls below are relative to it, so that a pass
 // over many entries walks no paths. Move-only; closes itself.
 class Directory {
@@ -116,11 +97,9 @@ class Directory {
   int fd() const { return fd_.get(); }
   const std::string& receiverPath() const { return receiverPath_; }
 
-  // Every entry but "." and "..", in the order the listing yields them. Returns false, with
-  // errno set, when the listing fails part-way.
-  bool list(std::vector<DirectoryEntry>& entries) const;
-  // The same pass without keeping the entries: `visit` sees each name (NUL-terminated) and
-  // type in turn; the name lives only until `visit` returns.
+  // Every entry but "." and "..", in the order the listing yields them: `visit` sees each name
+  // (NUL-terminated) and type in turn; the name lives only until `visit` returns. Returns
+  // false, with errno set, when the listing fails part-way.
   bool forEachEntry(const std::function<void(std::string_view, unsigned char)>& visit) const;
 
   // Status of `name`, following a symbolic link (in the root) or not.

@@ -64,7 +64,7 @@ void sortMovies(std::vector<DIRFILES>& movies, int sortType) {
       sortFileByDateDesc, sortFileByDescriptionAsc, sortFileByDescriptionDesc,
   };
   if (sortType < kSortByNameAscending || sortType > kSortByDescriptionDescending) return;
-  const Comparator comesBefore = kComparators[sortType - 1];
+  const Comparator comesBefore = kComparators[sortType - kSortByNameAscending];
   std::vector<std::size_t> order(movies.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(),

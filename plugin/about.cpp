@@ -15,7 +15,8 @@ constexpr const char* kAboutText =
 }  // namespace
 
 void showUeber() {
-  eMessageBox box(kAboutText, "About...", 17, 1, 0);
+  eMessageBox box(kAboutText, "About...", eMessageBox::iconInfo | eMessageBox::btOK,
+                  eMessageBox::btOK, 0);
   box.show();
   box.exec();
   box.hide();

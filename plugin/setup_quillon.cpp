@@ -13,6 +13,7 @@
 #include "host/gui/eskin.h"
 #include "movielist/display_name.h"
 #include "movielist/recover.h"
+#include "movielist/sort.h"
 #include "plugin/about.h"
 
 namespace {
@@ -37,16 +38,16 @@ int sortTypeOf(const eListBoxEntryMenu* entry) {
 eSetupQuillon::eSetupQuillon() : eSetupWindow(kCaption, 9, 400) {
   list.clearList();
   move(ePoint{170, 80});
-  list.setFlags(list.getFlags() | 2);
+  list.setFlags(list.getFlags() | eListBoxBase::flagShowEntryHelp);
 
   sortTypeEntry = new eListBoxEntryMulti(&list, translated("Select sort type (left, right)"));
-  sortTypeEntry->add(translated("  Sort by Filename Ascending >"), 1);
-  sortTypeEntry->add(translated("< Sort by Filename Descending >"), 2);
-  sortTypeEntry->add(translated("< Sort by Filedate Ascending >"), 3);
-  sortTypeEntry->add(translated("< Sort by Filedate Descending >"), 4);
-  sortTypeEntry->add(translated("< Sort by Description Ascending >"), 5);
-  sortTypeEntry->add(translated("< Sort by Description Descending "), 6);
-  int sortType = 1;
+  sortTypeEntry->add(translated("  Sort by Filename Ascending >"), kSortByNameAscending);
+  sortTypeEntry->add(translated("< Sort by Filename Descending >"), kSortByNameDescending);
+  sortTypeEntry->add(translated("< Sort by Filedate Ascending >"), kSortByDateAscending);
+  sortTypeEntry->add(translated("< Sort by Filedate Descending >"), kSortByDateDescending);
+  sortTypeEntry->add(translated("< Sort by Description Ascending >"), kSortByDescriptionAscending);
+  sortTypeEntry->add(translated("< Sort by Description Descending "), kSortByDescriptionDescending);
+  int sortType = kSortByNameAscending;
   eConfig::instance()->getKey(kFileSortKey, sortType);
   sortTypeEntry->setCurrent(sortType);
   CONNECT(list.selchanged, SigC::slot(*this, &eSetupQuillon::selChanged));
@@ -62,8 +63,8 @@ eSetupQuillon::eSetupQuillon() : eSetupWindow(kCaption, 9, 400) {
 
   eString recoverHelp;
   recoverHelp.sprintf("%s", " Create new recordings.epl");
-  auto* recover =
-      new eListBoxEntryMenu(&list, "Start Movie-Recovering", recoverHelp, 2, nullptr, 0);
+  auto* recover = new eListBoxEntryMenu(&list, "Start Movie-Recovering", recoverHelp,
+                                        eListBoxEntryMenu::alignCentre, nullptr, 0);
   CONNECT(recover->selected, SigC::slot(*this, &eSetupQuillon::StartRecover));
 
   new eListBoxEntryMenuSeparator(&list, nullptr, 0, true);
@@ -71,7 +72,8 @@ eSetupQuillon::eSetupQuillon() : eSetupWindow(kCaption, 9, 400) {
 
   eString infoHelp;
   infoHelp.sprintf("%s", "Info");
-  auto* info = new eListBoxEntryMenu(&list, "Info", infoHelp, 2, nullptr, 0);
+  auto* info =
+      new eListBoxEntryMenu(&list, "Info", infoHelp, eListBoxEntryMenu::alignCentre, nullptr, 0);
   CONNECT(info->selected, SigC::slot(*this, &eSetupQuillon::Options));
 }
 
@@ -87,7 +89,8 @@ void eSetupQuillon::StartRecover() {
   hide();
   const char* message = RecoverMovies() != 0 ? translated("Movies recovered successfully.")
                                              : translated("Movies could not be recovered.");
-  eMessageBox box(message, kCaption, 17, 1, 0);
+  eMessageBox box(message, kCaption, eMessageBox::iconInfo | eMessageBox::btOK, eMessageBox::btOK,
+                  0);
   box.show();
   box.exec();
   box.hide();

@@ -10,6 +10,7 @@
 
 #include "host/econfig.h"
 #include "host/ezapmain.h"
+#include "host/gui/active_display.h"
 #include "host/gui/ewidget.h"
 #include "host/receiver_fs.h"
 #include "runner/headless.h"
@@ -92,20 +93,16 @@ void openConfiguration(const HostOptions& options, std::ostream& errors) {
 // Runs the plug-in with `display` as screen and key source.
 template <class Display>
 int runPlugin(const LoadedPlugin& plugin, Display& display, std::ostream& errors) {
-  eScreen::setActive(&display);
-  eKeySource::setActive(&display);
-  int status = 0;
+  const eActiveDisplay active(display);
   try {
-    status = plugin.exec();
+    const int status = plugin.exec();
     display.refresh(currentScreenFrame());
+    return status;
   } catch (const eNoMoreKeys& ended) {
     errors << "quillon-host: the key script ended while " << ended.waiting()
            << " was waiting for a key\n";
-    status = kExitKeysEnded;
+    return kExitKeysEnded;
   }
-  eScreen::setActive(nullptr);
-  eKeySource::setActive(nullptr);
-  return status;
 }
 
 bool hasTerminal() {

@@ -1,8 +1,10 @@
 #include "runner/screen_layout.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "host/gui/geometry.h"
+#include "host/line_reader.h"
 #include "runner/terminal_escape.h"
 #include "runner/text_wrap.h"
 
@@ -32,16 +34,30 @@ void addSeparator(const eRowView& row, int index, int inside, std::vector<BoxLin
   body.push_back(line);
 }
 
+// Where a line of `free` unused columns begins in the row.
+int columnOf(eRowView::Align align, int free, int indent) {
+  switch (align) {
+    case eRowView::Align::right:
+      return free;
+    case eRowView::Align::centre:
+      return free / 2;
+    case eRowView::Align::left:
+      break;
+  }
+  return indent;
+}
+
 // A menu, multi or check row: its text wrapped to the inside, each line aligned on its own.
 void addTextRow(const eRowView& row, int index, int inside, std::vector<BoxLine>& body) {
   std::string text = escapeForTerminal(row.text);
   if (row.kind == eRowView::Kind::check) text.insert(0, row.checked ? "[x] " : "[ ] ");
-  const int indent = row.align == 0 ? std::clamp(row.indent, 0, inside - kWidestCharacter) : 0;
+  const int indent =
+      row.align == eRowView::Align::left ? std::clamp(row.indent, 0, inside - kWidestCharacter) : 0;
   bool continued = false;
   for (std::string& each : wrapToColumns(text, inside - indent)) {
     BoxLine line;
     const int free = inside - terminalColumns(each);
-    line.column = row.align == 2 ? free / 2 : row.align == 1 ? free : indent;
+    line.column = columnOf(row.align, free, indent);
     line.text = std::move(each);
     line.row = index;
     line.continued = continued;
@@ -88,15 +104,10 @@ int buttonLineCount(const WidgetLayout& layout) {
 
 // A message box: its text, line by line, and its buttons at the foot.
 void layOutMessageBox(const eWidgetView& widget, WidgetLayout& layout) {
-  std::size_t start = 0;
-  while (start <= widget.text.size()) {
-    const std::size_t end = std::min(widget.text.find('\n', start), widget.text.size());
-    const std::string line =
-        escapeForTerminal(std::string_view(widget.text).substr(start, end - start));
-    for (std::string& each : wrapToColumns(line, layout.insideColumns))
+  host::forEachShownLine(widget.text, [&layout](std::string_view line) {
+    for (std::string& each : wrapToColumns(escapeForTerminal(line), layout.insideColumns))
       layout.body.push_back({.text = std::move(each)});
-    start = end + 1;
-  }
+  });
   layOutButtons(widget, layout);
 }
 

@@ -36,24 +36,28 @@ void eListBoxBase::take(eListBoxEntry* entry, bool sendSelChanged) {
 }
 
 bool eListBoxBase::changeValue(int direction) {
+  assert(holdsCurrent());
   if (current_ == nullptr || !current_->changeValue(direction)) return false;
   SendSelChanged(current_);
   return true;
 }
 
 bool eListBoxBase::chooseCurrent() {
+  assert(holdsCurrent());
   if (current_ == nullptr) return false;
   if (!current_->choose()) SendSelected(current_);
   return true;
 }
 
 void eListBoxBase::describe(eWidgetView& view) const {
+  assert(holdsCurrent());
   for (const eListBoxEntry* entry : entries_) view.rows.push_back(entry->view());
   view.currentRow = indexOf(current_);
   if ((flags_ & flagShowEntryHelp) != 0 && current_ != nullptr) view.help = current_->getHelpText();
 }
 
 bool eListBoxBase::moveBy(int step) {
+  assert(holdsCurrent());
   if (current_ == nullptr) return false;
   eListBoxEntry* next = selectableFrom(indexOf(current_) + step, step);
   if (next == nullptr) return false;
@@ -67,6 +71,10 @@ eListBoxEntry* eListBoxBase::selectableFrom(int from, int step) const {
     if (entries_[index]->isSelectable()) return entries_[index];
   }
   return nullptr;
+}
+
+bool eListBoxBase::holdsCurrent() const {
+  return current_ == nullptr || (indexOf(current_) >= 0 && current_->isSelectable());
 }
 
 int eListBoxBase::indexOf(const eListBoxEntry* entry) const {

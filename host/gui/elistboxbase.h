@@ -54,6 +54,9 @@ class eListBoxBase {
   // The nearest selectable entry from `from` on in steps of `step`, or null.
   eListBoxEntry* selectableFrom(int from, int step) const;
   int indexOf(const eListBoxEntry* entry) const;
+  // The invariant the cursor's calls rely on: no current entry, or a selectable entry of this
+  // list (take() moves the cursor off an entry before it leaves).
+  bool holdsCurrent() const;
 
   std::vector<eListBoxEntry*> entries_;
   eListBoxEntry* current_ = nullptr;

@@ -24,7 +24,18 @@ eRowView eListBoxEntryMenu::view() const {
   eRowView row;
   row.kind = eRowView::Kind::menu;
   row.text = text_;
-  row.align = align_;
-  row.indent = indent_;
+  switch (align_) {
+    case alignLeft:
+      row.indent = indent_;
+      break;
+    case alignRight:
+      row.align = eRowView::Align::right;
+      break;
+    case alignCentre:
+      row.align = eRowView::Align::centre;
+      break;
+    default:  // a value the host does not know: on the left, where nothing is indented
+      break;
+  }
   return row;
 }

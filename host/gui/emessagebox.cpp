@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <clocale>
+#include <string_view>
 #include <utility>
 
 #include "host/gui/geometry.h"
+#include "host/line_reader.h"
 
 namespace {
 
@@ -36,13 +39,10 @@ const char* buttonLabel(int button) {
 std::pair<int, int> textExtent(const eString& text) {
   int longest = 0;
   int lines = 0;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = std::min(text.find('\n', start), text.size());
-    longest = std::max(longest, static_cast<int>(end - start));
+  host::forEachShownLine(text, [&longest, &lines](std::string_view line) {
+    longest = std::max(longest, static_cast<int>(line.size()));
     ++lines;
-    start = end + 1;
-  }
+  });
   return {longest, lines};
 }
 
@@ -69,6 +69,8 @@ int eMessageBox::eventHandler(eRCKey key) {
       if (currentButton_ + 1 < buttons_.size()) ++currentButton_;
       return 1;
     case eRCKey::ok:
+      assert(currentButton_ <
+             buttons_.size());  // a box always has a button, and left and right stay on them
       close(buttons_[currentButton_]);
       return 1;
     case eRCKey::exit:

@@ -11,14 +11,15 @@
 // One row of a list as it is drawn.
 struct eRowView {
   enum class Kind { menu, multi, check, separator };
+  enum class Align { left, right, centre };
   Kind kind = Kind::menu;
-  eString text;          // a menu or check entry's text; a multi entry's value shown
-  bool checked = false;  // a check entry's mark
-  int align = 0;         // a menu entry's alignment: 0 left, 1 right, 2 centred
-  int indent = 0;        // a menu entry's indent, in characters
-  eString image;         // a separator's image; empty when it has none
-  bool line = true;      // a separator without image: a line (true) or blank (false)
-  int margin = 0;        // a separator's margin on either side, in characters
+  eString text;               // a menu or check entry's text; a multi entry's value shown
+  bool checked = false;       // a check entry's mark
+  Align align = Align::left;  // a menu entry's place in the row
+  int indent = 0;             // a menu entry's indent, in characters, when it is on the left
+  eString image;              // a separator's image; empty when it has none
+  bool line = true;           // a separator without image: a line (true) or blank (false)
+  int margin = 0;             // a separator's margin on either side, in characters
 };
 
 // One widget as it is drawn.

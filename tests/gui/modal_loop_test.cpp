@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
+#include "host/gui/active_display.h"
 #include "host/gui/emessagebox.h"
 #include "host/gui/esetupwindow.h"
 #include "host/gui/keysource.h"
@@ -51,14 +53,27 @@ TEST(ModalLoop, ABoxRunsNestedInTheWindowsLoopWhichGoesOnAfterIt) {
   };
   for (const Case& each : {Case{eRCKey::ok, eMessageBox::btOK}, Case{eRCKey::exit, -1}}) {
     ScriptedKeys keys({eRCKey::ok, each.boxKey, eRCKey::exit});
-    eKeySource::setActive(&keys);
+    const eActiveDisplay active(nullptr, &keys);
     WindowWithBox window;
     window.show();
     EXPECT_EQ(0, window.exec());
     EXPECT_EQ(std::vector<int>{each.boxResult}, window.boxResults);
     EXPECT_EQ(0u, keys.left()) << "box key " << keyName(each.boxKey);
-    eKeySource::setActive(nullptr);
   }
+}
+
+TEST(ActiveDisplay, BringsBackThePreviousScreenAndKeysWhenItsScopeEndsByAnException) {
+  ScriptedKeys outerKeys({});
+  ScriptedKeys innerKeys({});
+  const eActiveDisplay outer(nullptr, &outerKeys);
+  try {
+    const eActiveDisplay inner(nullptr, &innerKeys);
+    ASSERT_EQ(&innerKeys, eKeySource::getActive());
+    throw std::runtime_error("leaves the scope");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(&outerKeys, eKeySource::getActive());
+  EXPECT_EQ(nullptr, eScreen::getActive());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/ezapmain.h"
+#include "host/line_reader.h"
 
 namespace {
 
@@ -14,7 +15,12 @@ using namespace std::string_literals;
 // service | description | path.
 std::string summary(std::string_view text) {
   eString name("stale");
-  const auto recordings = parseRecordingsList(text, &name);
+  const auto recordings = readRecordingsList(
+      [text](const host::LineVisitor& take) {
+        host::forEachFileLine(text, take);
+        return true;
+      },
+      name);
   std::string lines = name.empty() ? "" : "[" + name + "]\n";
   for (const auto& recording : recordings)
     lines += recording.service + " | " + recording.description + " | " + recording.path + "\n";

@@ -10,6 +10,7 @@
 #include "fixtures/receiver_builder.h"
 #include "host/econfig.h"
 #include "host/ezapmain.h"
+#include "host/gui/active_display.h"
 #include "host/receiver_fs.h"
 #include "runner/command_line.h"
 #include "runner/headless.h"
@@ -35,11 +36,10 @@ class PluginRunTest : public ::testing::Test {
   std::string run(const std::string& keys) {
     std::ostringstream transcript;
     HeadlessDisplay display(std::get<std::vector<eRCKey>>(parseKeyScript(keys)), transcript);
-    eScreen::setActive(&display);
-    eKeySource::setActive(&display);
-    EXPECT_EQ(0, plugin.exec()) << keys;
-    eScreen::setActive(nullptr);
-    eKeySource::setActive(nullptr);
+    {
+      const eActiveDisplay active(display);
+      EXPECT_EQ(0, plugin.exec()) << keys;
+    }
     return transcript.str();
   }
 

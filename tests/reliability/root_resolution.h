@@ -79,12 +79,12 @@ class DiskWithLinks {
     };
     std::vector<std::string> failed;
     for (const auto& each : cases) {
-      char buffer[16] = {};
+      std::string contents;
       errno = 0;
-      const ssize_t count =
-          host::readFileStart(each.path, std::as_writable_bytes(std::span(buffer)));
-      const std::string read = count < 0 ? std::string("(error) ") + std::strerror(errno)
-                                         : std::string(buffer, static_cast<std::size_t>(count));
+      const bool readable =
+          host::readRegularFile(host::receiverRoot(), each.path, 16,
+                                [&contents](std::string_view piece) { contents.append(piece); });
+      const std::string read = readable ? contents : std::string("(error) ") + std::strerror(errno);
       const std::string expected = each.contents != nullptr
                                        ? each.contents
                                        : std::string("(error) ") + std::strerror(each.error);

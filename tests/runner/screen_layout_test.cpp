@@ -14,7 +14,8 @@ namespace {
 // The size quillon-host is meant to be used at, and what a terminal gives by default.
 constexpr TerminalSize kStandardTerminal{80, 24};
 
-eRowView textRow(eRowView::Kind kind, std::string text, int align = 0) {
+eRowView textRow(eRowView::Kind kind, std::string text,
+                 eRowView::Align align = eRowView::Align::left) {
   eRowView row;
   row.kind = kind;
   row.text = text;
@@ -41,10 +42,10 @@ eWidgetView settingsWindow(std::string sortValue, std::string eventInfo, std::st
                  textRow(eRowView::Kind::check, eventInfo),
                  separator(true),
                  separator(false),
-                 textRow(eRowView::Kind::menu, "Start Movie-Recovering", 2),
+                 textRow(eRowView::Kind::menu, "Start Movie-Recovering", eRowView::Align::centre),
                  separator(false),
                  separator(true),
-                 textRow(eRowView::Kind::menu, "Info", 2)};
+                 textRow(eRowView::Kind::menu, "Info", eRowView::Align::centre)};
   window.currentRow = 2;
   window.help = help;
   return window;

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fixtures/receiver_builder.h"
@@ -31,12 +32,10 @@ class ReceiverTest : public ::testing::Test {
 
   // The names of the movie directory in the order its listing yields them.
   std::vector<std::string> listingOrder() const {
-    std::vector<host::DirectoryEntry> entries;
-    host::Directory("/hdd/movie").list(entries);
     std::vector<std::string> names;
-    for (const auto& entry : entries) {
-      if (entry.name.ends_with(".ts")) names.push_back(entry.name);
-    }
+    host::Directory("/hdd/movie").forEachEntry([&names](std::string_view name, unsigned char) {
+      if (name.ends_with(".ts")) names.emplace_back(name);
+    });
     return names;
   }
 
