@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "fixtures/receiver_builder.h"
+#include "tests/reliability/replaced_files.h"
 #include "tests/reliability/syscall_trace.h"
 #include "tests/support/host_process.h"
 
@@ -29,21 +30,10 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAreArray;
 
-constexpr char kOldList[] =
-    "#NAME old\n#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/hdd/movie/old.ts\n/hdd/movie/old.ts\n";
-constexpr char kOldConfig[] = "/elitedvb/movielist/sort=2\n";
-
 std::optional<std::string> contents(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) return std::nullopt;
   return (std::ostringstream() << in.rdbuf()).str();
-}
-
-std::set<std::string> names(const fs::path& directory) {
-  std::set<std::string> result;
-  for (const auto& entry : fs::directory_iterator(directory))
-    result.insert(entry.path().filename());
-  return result;
 }
 
 // One file that the product replaces, and a receiver root laid out so that the program below
@@ -72,7 +62,7 @@ const ReplacedFile kReplacedFiles[] = {
      [](const fixtures::ReceiverRoot& root) { return root.recordingsList(); }, kOldList},
     {"the configuration file",
      [](const fs::path& root) {
-       return std::vector<std::string>{root, "config", "/elitedvb/movielist/sort", "5"};
+       return std::vector<std::string>{root, "config", kSettingKey, "5"};
      },
      [](const fixtures::ReceiverRoot& root) { return root.root() / "config"; }, kOldConfig},
 };

@@ -16,13 +16,11 @@
 #include <vector>
 
 #include "tests/reliability/failure_point.h"
+#include "tests/reliability/replaced_files.h"
 #include "tests/reliability/syscall_fault.h"
 #include "tests/support/receiver_fixture.h"
 
 namespace reliability {
-
-inline constexpr char kOldList[] =
-    "#NAME old\n#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/hdd/movie/old.ts\n/hdd/movie/old.ts\n";
 
 // The calls that libfiu cannot wrap (the C library's internal ones, and the *at calls): the
 // kernel fails those, as a full disk does. The temporary file cannot be created, a write finds

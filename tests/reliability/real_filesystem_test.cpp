@@ -26,6 +26,7 @@
 #include "host/receiver_fs.h"
 #include "movielist/recover.h"
 #include "tests/reliability/ext4_image.h"
+#include "tests/reliability/replaced_files.h"
 #include "tests/support/receiver_fixture.h"
 
 namespace reliability {
@@ -34,18 +35,8 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAreArray;
 
-constexpr char kOldList[] =
-    "#NAME old\n#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/hdd/movie/old.ts\n/hdd/movie/old.ts\n";
-constexpr char kOldConfig[] = "/elitedvb/movielist/sort=2\n";
 // Enough recordings for a list of several of the writer's buffers.
 constexpr int kRecordings = 1500;
-
-std::set<std::string> names(const fs::path& directory) {
-  std::set<std::string> result;
-  for (const auto& entry : fs::directory_iterator(directory))
-    result.insert(entry.path().filename());
-  return result;
-}
 
 class RealFileSystem : public ::testing::Test {
  protected:
@@ -139,7 +130,7 @@ TEST_F(RealFileSystem, ADiskThatFillsUpDuringTheWriteKeepsTheOldList) {
   EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
   // Full to the last block, the configuration file cannot be written either.
   fillLeaving(image->mountPoint() / "last-filler", 0);
-  EXPECT_EQ(-1, eConfig::instance()->setKey("/elitedvb/movielist/sort", 5));
+  EXPECT_EQ(-1, eConfig::instance()->setKey(kSettingKey, 5));
   expectTheOldConfiguration();
   EXPECT_THAT(names(image->mountPoint()),
               ElementsAreArray({"config", "filler", "hdd", "last-filler", "lost+found"}));
@@ -153,7 +144,7 @@ TEST_F(RealFileSystem, AFileSystemMountedReadOnlyKeepsTheListAndTheConfiguration
   ASSERT_TRUE(image->remount(true));
   EXPECT_EQ(0, recoverMovies(0));
   expectTheOldListKept();
-  EXPECT_EQ(-1, eConfig::instance()->setKey("/elitedvb/movielist/sort", 5));
+  EXPECT_EQ(-1, eConfig::instance()->setKey(kSettingKey, 5));
   expectTheOldConfiguration();
 
   ASSERT_TRUE(image->remount(false));

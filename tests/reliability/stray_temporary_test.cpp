@@ -81,23 +81,23 @@ TEST_F(StrayTemporaries, TheRebuildRemovesWhatACrashLeftButNotWhatAWriterHolds) 
 TEST_F(StrayTemporaries, TheStoreReplacesWhatACrashLeftAndFailsWhileAWriterHoldsIt) {
   const fs::path config = root.root() / "config";
   eConfig& store = *eConfig::instance();
-  ASSERT_EQ(0, store.setKey("/elitedvb/movielist/sort", 2));
+  ASSERT_EQ(0, store.setKey("/enigma/plugins/quillon/filesort", 2));
   std::ofstream(root.root() / ".config.new") << "half=";
 
-  EXPECT_EQ(0, store.setKey("/elitedvb/movielist/sort", 3));
+  EXPECT_EQ(0, store.setKey("/enigma/plugins/quillon/filesort", 3));
   EXPECT_THAT(hiddenNames(root.root()), ::testing::IsEmpty());
   std::ifstream written(config);
-  EXPECT_EQ("/elitedvb/movielist/sort=3\n",
+  EXPECT_EQ("/enigma/plugins/quillon/filesort=3\n",
             std::string(std::istreambuf_iterator<char>(written), {}));
 
   {
     HeldTemporary held(root.root(), ".config.new");
     ASSERT_TRUE(held.locked());
-    EXPECT_EQ(-1, store.setKey("/elitedvb/movielist/sort", 4));
+    EXPECT_EQ(-1, store.setKey("/enigma/plugins/quillon/filesort", 4));
     EXPECT_EQ(EEXIST, errno);
     EXPECT_THAT(hiddenNames(root.root()), ElementsAre(".config.new"));
   }
-  EXPECT_EQ(0, store.setKey("/elitedvb/movielist/sort", 5));
+  EXPECT_EQ(0, store.setKey("/enigma/plugins/quillon/filesort", 5));
   EXPECT_THAT(hiddenNames(root.root()), ::testing::IsEmpty());
 }
 
