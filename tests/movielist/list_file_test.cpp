@@ -42,18 +42,4 @@ TEST_F(ListFileTest, NoMoviesLeavesTheOldListAndAsksNoReload) {
   EXPECT_EQ(0, reloads());
 }
 
-TEST_F(ListFileTest, AListThatIsALinkHasItsTargetReplacedWithItsModeAndStaysALink) {
-  std::filesystem::create_directory(root.movieDirectory() / "lists");
-  root.file("lists/real.epl", kOldList);
-  std::filesystem::permissions(root.movieDirectory() / "lists/real.epl",
-                               std::filesystem::perms(0640));
-  root.symlink("recordings.epl", "lists/real.epl", 100);
-  root.recording("a.ts", 100);
-  ASSERT_EQ(1, recoverMovies(1));
-  EXPECT_TRUE(std::filesystem::is_symlink(root.recordingsList()));
-  EXPECT_THAT(*root.readRecordingsList(), ::testing::HasSubstr("/hdd/movie/a.ts\n"));
-  EXPECT_EQ(std::filesystem::perms(0640),
-            std::filesystem::status(root.recordingsList()).permissions());
-}
-
 }  // namespace

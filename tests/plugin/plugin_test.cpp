@@ -2,7 +2,9 @@
 // the second starting from what the first stored, and the one symbol the object exports.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,7 +17,6 @@
 #include "runner/command_line.h"
 #include "runner/headless.h"
 #include "runner/plugin_loader.h"
-#include "tests/plugin/elf_symbols.h"
 
 namespace {
 
@@ -75,6 +76,23 @@ TEST_F(PluginRunTest, TheSecondRunStartsFromTheStoredSortOrderAndRebuildsAfresh)
                                       "/hdd/movie/d-late.ts"}),
             listedPaths());
   EXPECT_EQ(reloadsBefore + 2, eZapMain::instance()->reloadCount());
+}
+
+// The global and weak symbols the object defines for whoever loads it, as readelf (which
+// reads an object of any CPU) lists its dynamic symbol table.
+std::set<std::string> definedDynamicSymbols(const std::string& object) {
+  std::set<std::string> symbols;
+  std::FILE* table = ::popen(("readelf --dyn-syms -W '" + object + "'").c_str(), "r");
+  char line[1024];
+  while (table != nullptr && std::fgets(line, sizeof line, table) != nullptr) {
+    std::istringstream fields(line);
+    std::string number, value, size, type, bind, visibility, section, name;
+    fields >> number >> value >> size >> type >> bind >> visibility >> section >> name;
+    if ((bind == "GLOBAL" || bind == "WEAK") && section != "UND" && !name.empty())
+      symbols.insert(name.substr(0, name.find('@')));
+  }
+  EXPECT_TRUE(table != nullptr && ::pclose(table) == 0) << "readelf failed on " << object;
+  return symbols;
 }
 
 TEST(PluginObject, ExportsOnlyPluginExec) {

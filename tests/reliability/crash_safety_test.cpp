@@ -30,11 +30,7 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAreArray;
 
-std::optional<std::string> contents(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  return (std::ostringstream() << in.rdbuf()).str();
-}
+using testsupport::contents;
 
 // One file that the product replaces, and a receiver root laid out so that the program below
 // replaces it: the recordings list by a rebuild, the configuration file by a setting.

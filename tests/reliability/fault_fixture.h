@@ -18,6 +18,7 @@
 #include "tests/reliability/failure_point.h"
 #include "tests/reliability/replaced_files.h"
 #include "tests/reliability/syscall_fault.h"
+#include "tests/support/files.h"
 #include "tests/support/receiver_fixture.h"
 
 namespace reliability {
@@ -48,17 +49,9 @@ class FaultTest : public ReceiverTest {
         fixtures::EventBuilder().shortEvent("deu", fixtures::dvbText("Tatort"), {}).bytes());
   }
 
-  // Names in `directory` that start with a dot: temporary files.
-  static std::vector<std::string> hiddenFiles(const std::filesystem::path& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory))
-      if (entry.path().filename().string().starts_with(".")) names.push_back(entry.path());
-    return names;
-  }
-
   void expectTheOldListUntouched() const {
     EXPECT_EQ(kOldList, root.readRecordingsList());
-    EXPECT_THAT(hiddenFiles(root.movieDirectory()), ::testing::IsEmpty());
+    EXPECT_THAT(testsupport::names(root.movieDirectory(), "."), ::testing::IsEmpty());
     EXPECT_EQ(0, reloads());
   }
 };

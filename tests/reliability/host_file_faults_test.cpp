@@ -3,8 +3,6 @@
 // it, and this process keeps the value. A list or configuration file that cannot be read, or is
 // a directory, reads as empty, as the host documents for an unreadable file. Running out of
 // memory while a file is replaced leaves no temporary file.
-#include <fstream>
-#include <iterator>
 #include <new>
 
 #include "host/atomic_file.h"
@@ -20,11 +18,8 @@ using ConfigFaults = FaultTest;
 TEST_F(ConfigFaults, AFailedWriteKeepsTheOldFileAndTheSettingTakesEffect) {
   eConfig& store = *eConfig::instance();
   ASSERT_EQ(0, store.setKey(kEitInfoKey, 1));
-  const auto contents = [this] {
-    std::ifstream stream(root.root() / "config", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(stream), {});
-  };
-  const std::string old = contents();
+  const auto contents = [this] { return testsupport::contents(root.root() / "config"); };
+  const auto old = contents();
   for (const SyscallFault& fault : kNoSpaceFaults) {
     EXPECT_EQ(0, resultInChildUnder(
                      fault, [&store] { return store.setKey(kEitInfoKey, 0) == -1 ? 0 : 1; }))
@@ -40,7 +35,7 @@ TEST_F(ConfigFaults, AFailedWriteKeepsTheOldFileAndTheSettingTakesEffect) {
     EXPECT_EQ("b", getFileName("/hdd/movie/b.ts", "b.ts"))
         << "the event information is off: " << fault.point;
   }
-  EXPECT_THAT(hiddenFiles(root.root()), ::testing::IsEmpty());
+  EXPECT_THAT(testsupport::names(root.root(), "."), ::testing::IsEmpty());
 }
 
 using HostFiles = FaultTest;
@@ -94,7 +89,7 @@ TEST_F(HostFiles, RunningOutOfMemoryWhileReplacingLeavesNoTemporaryFile) {
       } catch (const std::bad_alloc&) {
       }
     }
-    EXPECT_THAT(hiddenFiles(root.movieDirectory()), ::testing::IsEmpty()) << calls;
+    EXPECT_THAT(testsupport::names(root.movieDirectory(), "."), ::testing::IsEmpty()) << calls;
     EXPECT_EQ(kOldList, root.readRecordingsList()) << calls;
   }
   EXPECT_TRUE(opened) << "with enough memory the file opens";

@@ -2,11 +2,8 @@
 // directives, bytes that are no UTF-8, leading dashes, list-file tags, the longest names the file
 // system allows) are listed byte for byte and read back exactly as written. Event files with a
 // descriptor across the end of what is read, titles that are no Unicode, or that are no regular
-// files at all: a name stays well-formed UTF-8, a record that cannot name falls back to the file
-// name, and nothing stops or stalls the rebuild.
-#include <signal.h>
-#include <sys/stat.h>
-
+// files at all (untrusted_disk_test.cpp): a name stays well-formed UTF-8, a record that cannot
+// name falls back to the file name, and nothing stops or stalls the rebuild.
 #include <gmock/gmock.h>
 
 #include <filesystem>
@@ -15,7 +12,6 @@
 
 #include "movielist/display_name.h"
 #include "movielist/recover.h"
-#include "tests/support/child_process.h"
 #include "tests/support/receiver_fixture.h"
 
 namespace {
@@ -78,24 +74,6 @@ TEST_F(HostileEventFiles, CharactersBeyondUnicodeAreLeftOutOfAName) {
   root.recording("news.ts", 100,
                  EventBuilder().shortEvent("deu", dvbText({0x15}, title), {}).bytes());
   EXPECT_EQ("abcd\xF0\x9F\x8E\xAC", rebuiltName());
-}
-
-// Mends a fault: opening a FIFO named as an event file waited for a writer that never came,
-// and the rebuild hung with it.
-TEST_F(HostileEventFiles, EventFilesThatAreNoRegularFilesGiveTheFileNameAtOnce) {
-  root.recording("news.ts", 100);
-  const std::filesystem::path eit = root.movieDirectory() / "news.eit";
-  const auto namedByFile = [] {
-    return testsupport::resultInChild([] { return rebuiltName() == "news" ? 0 : 1; }, 20);
-  };
-  std::filesystem::create_directory(eit);
-  EXPECT_EQ(0, namedByFile()) << "a directory";
-  std::filesystem::remove(eit);
-  ASSERT_EQ(0, ::mkfifo(eit.c_str(), 0644));
-  EXPECT_EQ(0, namedByFile()) << "a FIFO (" << 128 + SIGALRM << ": still waiting after 20 s)";
-  std::filesystem::remove(eit);
-  root.symlink("news.eit", "news.eit", 100);
-  EXPECT_EQ(0, namedByFile()) << "a link to itself";
 }
 
 }  // namespace

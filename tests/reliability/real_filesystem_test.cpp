@@ -78,8 +78,7 @@ class RealFileSystem : public ::testing::Test {
   }
 
   void expectTheOldConfiguration() const {
-    std::ifstream config(image->mountPoint() / "config");
-    EXPECT_EQ(kOldConfig, std::string(std::istreambuf_iterator<char>(config), {}));
+    EXPECT_EQ(kOldConfig, testsupport::contents(image->mountPoint() / "config"));
   }
 
   // The next rebuild, on a disk that has room again, writes the whole list and leaves

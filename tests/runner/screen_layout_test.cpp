@@ -127,17 +127,6 @@ TEST(ScreenLayout, EveryHelpTextOfBothLanguagesStaysInsideTheWindow) {
        settingsWindow("< Sort by Description Ascending >", "Use EIT-Info for Display",
                       "Enable to use eit-file for the movie display name"),
        {"Enable to use eit-file for the movie display", "name"}},
-      {"rebuild",
-       settingsWindow("< Sort by Description Descending ", "Use EIT-Info for Display",
-                      " Create new recordings.epl"),
-       {" Create new recordings.epl"}},
-      {"info",
-       settingsWindow("< Sort by Filedate Descending >", "Use EIT-Info for Display", "Info"),
-       {"Info"}},
-      {"German sort order",
-       settingsWindow("  Nach Dateiname aufsteigend >", "EIT-Info für die Anzeige nutzen",
-                      "Sortierung wählen (links, rechts)"),
-       {"Sortierung wählen (links, rechts)"}},
       {"German event information, eleven columns too wide",
        settingsWindow("< Nach Beschreibung aufsteigend >", "EIT-Info für die Anzeige nutzen",
                       "Einschalten, um den Filmnamen aus der EIT-Datei zu nehmen"),
@@ -156,14 +145,6 @@ TEST(ScreenLayout, EveryHelpTextOfBothLanguagesStaysInsideTheWindow) {
   }
 }
 
-TEST(ScreenLayout, TheAboutBoxFitsTheStandardTerminalUnwrapped) {
-  const ScreenLayout screen = layOutScreen({kAboutBox}, kStandardTerminal);
-  ASSERT_TRUE(screen.fits);
-  EXPECT_EQ("", layoutFault(screen, kStandardTerminal));
-  EXPECT_EQ((BoxArea{9, 17, 9, 56}), screen.widgets.at(0).box);
-  EXPECT_EQ("Rebuilds the receiver's list of recorded movies from", screen.widgets[0].body[1].text);
-}
-
 TEST(ScreenLayout, ATerminalTooSmallSaysHowLargeItMustBe) {
   const eWidgetView window = settingsWindow("  Sort by Filename Ascending >", "Use EIT-Info",
                                             "Enable to use eit-file for the movie display name");
@@ -179,11 +160,6 @@ TEST(ScreenLayout, ATerminalTooSmallSaysHowLargeItMustBe) {
        {30, 10},
        {50, 14},
        {"Terminal too small: 30x10,", "needs 50x14. Enlarge it, or", "press Escape to close."}},
-      {"window in 20x5",
-       window,
-       {20, 5},
-       {50, 14},
-       {"Terminal too small:", "20x5, needs 50x14.", "Enlarge it, or press", "Escape to close."}},
       {"About box in 30x10",
        kAboutBox,
        {30, 10},
@@ -207,15 +183,6 @@ TEST(ScreenLayout, ATerminalTooSmallSaysHowLargeItMustBe) {
       EXPECT_EQ(each.notice, noticeText(screen)) << each.name;
     }
   }
-}
-
-TEST(ScreenLayout, TheNoticeIsCentredInTheTerminal) {
-  const ScreenLayout screen = layOutScreen({kAboutBox}, {30, 10});
-  ASSERT_EQ(3u, screen.notice.size());
-  EXPECT_EQ(3, screen.notice[0].line);
-  EXPECT_EQ(2, screen.notice[0].column);  // 26 columns in 30
-  EXPECT_EQ(5, screen.notice[2].line);
-  EXPECT_EQ(4, screen.notice[2].column);  // 22 columns in 30
 }
 
 // The same window laid out for the terminal's size as it changes: moved in where the terminal

