@@ -1,5 +1,5 @@
 // Who owns a list's entries: the list deletes those it still holds, an entry leaves its list
-// when it is deleted, and slots of destroyed windows and entries fall silent.
+// when it is deleted, and a deleted entry's slots fall silent.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +7,6 @@
 
 #include "host/gui/elistbox.h"
 #include "host/gui/elistboxentrymenu.h"
-#include "host/gui/esetupwindow.h"
 #include "host/sigc.h"
 
 namespace {
@@ -42,29 +41,6 @@ TEST(ListOwnership, TheListDeletesWhatItHoldsAndADeletedEntryLeavesIt) {
   }
   EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), deaths);
   delete taken;
-}
-
-// A window whose handler counts the calls it gets.
-class CountingWindow : public eSetupWindow {
- public:
-  explicit CountingWindow(int& calls) : eSetupWindow("Counting", 1, 400), calls_(calls) {}
-  void handle() { ++calls_; }
-
- private:
-  int& calls_;
-};
-
-TEST(Signals, ASlotOfADestroyedWindowFallsSilent) {
-  SigC::Signal0<void> signal;
-  int calls = 0;
-  {
-    CountingWindow window(calls);
-    signal.connect(SigC::slot(window, &CountingWindow::handle));
-    signal();
-  }
-  signal();
-  EXPECT_EQ(1, calls);
-  EXPECT_EQ(0u, signal.size());
 }
 
 TEST(Signals, ADeletedEntryNoLongerListensToItsList) {

@@ -65,15 +65,6 @@ TEST_F(DisplayNameTest, NamesFromTheFirstShortEventOrElseFromTheFile) {
        EventBuilder().padTo(4096).shortEvent("deu", dvbText("X"), {}).bytes(), "news"},
       {"ISO 8859-5", shortEvent(dvbText({0x01}, "\xBD\xDE\xD2\xDE\xE1\xE2\xD8"), {}),
        "\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8"},
-      {"UTF-8",
-       shortEvent(dvbText({0x15},
-                          "Gr\xC3\xB6\xC3\x9F"
-                          "e"),
-                  {}),
-       "Gr\xC3\xB6\xC3\x9F"
-       "e"},
-      {"UCS-2", shortEvent(dvbText({0x11}, std::string_view("\x67\x71\x4E\xAC", 4)), {}),
-       "\xE6\x9D\xB1\xE4\xBA\xAC"},
       // Mends a fault: a title holding a line break broke the list file's line structure.
       {"control bytes", shortEvent("Line\nBreak", "Tab\tStop"), "Line Break - Tab Stop"},
   };

@@ -1,5 +1,6 @@
-// The display laid out for a terminal: every text inside its box, boxes inside the terminal,
-// a notice where the terminal is too small, and the same rules after a change of size.
+// The display laid out for a terminal: every text inside its box, measured in columns, boxes
+// inside the terminal, and a notice where the terminal is too small. How the frame looks in a
+// real terminal, in both languages and as its size changes, is terminal_test.cpp's.
 #include "runner/screen_layout.h"
 
 #include <gtest/gtest.h>
@@ -111,40 +112,6 @@ std::vector<std::string> noticeText(const ScreenLayout& screen) {
   return lines;
 }
 
-// Each help text the window shows, in English and as the German catalogue has it, with the
-// sort value and the event-information row of the same language.
-TEST(ScreenLayout, EveryHelpTextOfBothLanguagesStaysInsideTheWindow) {
-  const struct {
-    const char* name;
-    eWidgetView window;
-    std::vector<std::string> help;
-  } cases[] = {
-      {"sort order",
-       settingsWindow("  Sort by Filename Ascending >", "Use EIT-Info for Display",
-                      "Select sort type (left, right)"),
-       {"Select sort type (left, right)"}},
-      {"event information, three columns too wide",
-       settingsWindow("< Sort by Description Ascending >", "Use EIT-Info for Display",
-                      "Enable to use eit-file for the movie display name"),
-       {"Enable to use eit-file for the movie display", "name"}},
-      {"German event information, eleven columns too wide",
-       settingsWindow("< Nach Beschreibung aufsteigend >", "EIT-Info für die Anzeige nutzen",
-                      "Einschalten, um den Filmnamen aus der EIT-Datei zu nehmen"),
-       {"Einschalten, um den Filmnamen aus der", "EIT-Datei zu nehmen"}},
-  };
-  for (const auto& each : cases) {
-    const ScreenLayout screen = layOutScreen({each.window}, kStandardTerminal);
-    ASSERT_TRUE(screen.fits) << each.name;
-    EXPECT_EQ("", layoutFault(screen, kStandardTerminal)) << each.name;
-    const WidgetLayout& window = screen.widgets.at(0);
-    EXPECT_EQ(each.help, window.help) << each.name;
-    // The window grows by the help's second line, nothing else.
-    EXPECT_EQ((BoxArea{4, 21, 12 + static_cast<int>(each.help.size()), 50}), window.box)
-        << each.name;
-    EXPECT_EQ(9u, window.body.size()) << each.name;
-  }
-}
-
 TEST(ScreenLayout, ATerminalTooSmallSaysHowLargeItMustBe) {
   const eWidgetView window = settingsWindow("  Sort by Filename Ascending >", "Use EIT-Info",
                                             "Enable to use eit-file for the movie display name");
@@ -181,32 +148,6 @@ TEST(ScreenLayout, ATerminalTooSmallSaysHowLargeItMustBe) {
     EXPECT_EQ("", layoutFault(screen, each.terminal)) << each.name;
     if (!each.notice.empty()) {
       EXPECT_EQ(each.notice, noticeText(screen)) << each.name;
-    }
-  }
-}
-
-// The same window laid out for the terminal's size as it changes: moved in where the terminal
-// is smaller than the display, a notice while it is too small, back in its place after.
-TEST(ScreenLayout, AChangeOfSizeLaysTheSameFrameOutAnew) {
-  const eScreenFrame frame = {settingsWindow("  Sort by Filename Ascending >", "Use EIT-Info",
-                                             "Enable to use eit-file for the movie display name")};
-  const struct {
-    TerminalSize terminal;
-    bool fits;
-    BoxArea box;
-  } sizes[] = {
-      {{80, 24}, true, {4, 21, 14, 50}},  {{60, 16}, true, {2, 10, 14, 50}},
-      {{50, 14}, true, {0, 0, 14, 50}},   {{40, 30}, false, {}},
-      {{120, 40}, true, {4, 21, 14, 50}}, {{80, 24}, true, {4, 21, 14, 50}},
-  };
-  for (const auto& each : sizes) {
-    const std::string name =
-        std::to_string(each.terminal.columns) + "x" + std::to_string(each.terminal.lines);
-    const ScreenLayout screen = layOutScreen(frame, each.terminal);
-    EXPECT_EQ(each.fits, screen.fits) << name;
-    EXPECT_EQ("", layoutFault(screen, each.terminal)) << name;
-    if (each.fits) {
-      EXPECT_EQ(each.box, screen.widgets.at(0).box) << name;
     }
   }
 }
