@@ -2,9 +2,9 @@
 // killed on entering each system call of the replacement in turn: the file is then the old one
 // or the new one, whole, and the next write succeeds and leaves nothing else beside it. The
 // calls are recorded and their order checked: the data reaches the disk before the rename, and
-// the rename before the directory's sync ends the replacement, with nothing else written
-// in between. A catchable signal during the write removes the
-// temporary file and ends the program by that signal.
+// the rename before the directory's sync ends the replacement, with nothing else written in
+// between. A catchable signal during the write removes the temporary file and ends the program
+// by that signal.
 #include <signal.h>
 
 #include <gmock/gmock.h>
@@ -32,15 +32,28 @@ using ::testing::ElementsAreArray;
 
 using testsupport::contents;
 
-// One file that the product replaces, and a receiver root laid out so that the program below
-// replaces it: the recordings list by a rebuild, the configuration file by a setting.
+// One file that the product replaces: the recordings list by a rebuild, the configuration file
+// by a setting. What rebuild-once is told after the root, where the file lies under the root, and
+// what it held before.
 struct ReplacedFile {
   const char* what;
-  std::vector<std::string> (*arguments)(const fs::path& root);
-  fs::path (*file)(const fixtures::ReceiverRoot& root);
+  std::vector<std::string> arguments;
+  const char* file;
   const char* oldContents;
 };
 
+const ReplacedFile kReplacedFiles[] = {
+    {"the recordings list", {"list"}, "hdd/movie/recordings.epl", kOldList},
+    {"the configuration file", {"config", kSettingKey, "5"}, "config", kOldConfig}};
+
+// The command that replaces `replaced` in `root`.
+std::vector<std::string> command(const ReplacedFile& replaced, const fs::path& root) {
+  std::vector<std::string> result{QUILLON_REBUILD_ONCE, root};
+  result.insert(result.end(), replaced.arguments.begin(), replaced.arguments.end());
+  return result;
+}
+
+// A receiver root in which the commands above replace the files.
 void layOut(fixtures::ReceiverRoot& root, std::size_t recordings = 2) {
   root.file("recordings.epl", kOldList);
   std::ofstream(root.root() / "config") << kOldConfig;
@@ -48,26 +61,6 @@ void layOut(fixtures::ReceiverRoot& root, std::size_t recordings = 2) {
     root.recording("recording " + std::to_string(index) + std::string(60, 'x') + ".ts",
                    static_cast<std::int64_t>(100 + index));
   }
-}
-
-const ReplacedFile kReplacedFiles[] = {
-    {"the recordings list",
-     [](const fs::path& root) {
-       return std::vector<std::string>{root, "list"};
-     },
-     [](const fixtures::ReceiverRoot& root) { return root.recordingsList(); }, kOldList},
-    {"the configuration file",
-     [](const fs::path& root) {
-       return std::vector<std::string>{root, "config", kSettingKey, "5"};
-     },
-     [](const fixtures::ReceiverRoot& root) { return root.root() / "config"; }, kOldConfig},
-};
-
-// The command that runs the program replacing `replaced` in `root`.
-std::vector<std::string> command(const ReplacedFile& replaced, const fs::path& root) {
-  std::vector<std::string> result{QUILLON_REBUILD_ONCE};
-  for (std::string& each : replaced.arguments(root)) result.push_back(std::move(each));
-  return result;
 }
 
 bool createsAFile(const SystemCall& call) {
@@ -104,53 +97,34 @@ TEST_F(KillSweep, AKillAtAnyCallLeavesTheOldOrTheNewFileAndTheNextWriteCleansUp)
     layOut(reference);
     const std::vector<SystemCall> phase =
         writePhase(recordSystemCalls(command(replaced, reference.root())));
-    const std::optional<std::string> newContents = contents(replaced.file(reference));
+    const std::optional<std::string> newContents = contents(reference.root() / replaced.file);
     ASSERT_GT(phase.size(), 3u);
     ASSERT_TRUE(newContents);
     ASSERT_NE(replaced.oldContents, *newContents);
 
     fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
     layOut(root);
-    const fs::path directory = replaced.file(root).parent_path();
+    const fs::path file = root.root() / replaced.file;
+    const fs::path directory = file.parent_path();
     const std::set<std::string> before = names(directory);
     int killsThatLeftATemporaryFile = 0;
     for (const SystemCall& call : phase) {
       SCOPED_TRACE(call.name + " #" + std::to_string(call.ordinal) + ": " + call.arguments);
       EXPECT_EQ(128 + SIGKILL, runSignalledAt(command(replaced, root.root()), call, "KILL"));
-      const std::optional<std::string> afterKill = contents(replaced.file(root));
+      const std::optional<std::string> afterKill = contents(file);
       EXPECT_TRUE(afterKill == replaced.oldContents || afterKill == newContents)
           << afterKill.value_or("(no file)");
       if (names(directory) != before) ++killsThatLeftATemporaryFile;
 
-      EXPECT_EQ(0, runProgram(QUILLON_REBUILD_ONCE, replaced.arguments(root.root()), {}).status);
-      EXPECT_EQ(newContents, contents(replaced.file(root)));
+      const std::vector<std::string> again = command(replaced, root.root());
+      EXPECT_EQ(0, runProgram(again.front(), {again.begin() + 1, again.end()}, {}).status);
+      EXPECT_EQ(newContents, contents(file));
       EXPECT_THAT(names(directory), ElementsAreArray(before));
-      std::ofstream(replaced.file(root), std::ios::trunc) << replaced.oldContents;
+      std::ofstream(file, std::ios::trunc) << replaced.oldContents;
     }
     // The sweep met what it is about: kills that left a temporary file for the next write.
     EXPECT_GT(killsThatLeftATemporaryFile, 0);
   }
-}
-
-// The quoted strings and descriptor paths among a call's arguments, in order: a path argument
-// relative to a directory descriptor is joined to that directory's path.
-std::vector<std::string> pathArguments(const std::string& arguments) {
-  std::vector<std::string> paths;
-  std::string directory;
-  for (std::size_t at = 0; at < arguments.size(); ++at) {
-    if (arguments[at] == '<') {
-      const std::size_t end = arguments.find('>', at);
-      directory = arguments.substr(at + 1, end - at - 1);
-      at = end;
-    } else if (arguments[at] == '"') {
-      const std::size_t end = arguments.find('"', at + 1);
-      std::string path = arguments.substr(at + 1, end - at - 1);
-      paths.push_back(path.starts_with("/") || directory.empty() ? path : directory + "/" + path);
-      directory.clear();
-      at = end;
-    }
-  }
-  return paths;
 }
 
 // What a call does to the files, told by the names of `known` paths; empty for a call that
@@ -171,9 +145,15 @@ std::string effect(const SystemCall& call, const std::map<std::string, std::stri
   if (kWrites.contains(call.name)) return "write " + subject;
   if (kSyncs.contains(call.name)) return "sync " + subject;
   if (kRenames.contains(call.name)) {
-    const std::vector<std::string> paths = pathArguments(call.arguments);
-    return paths.size() == 2 ? "rename " + name(paths[0]) + " to " + name(paths[1])
-                             : "rename " + call.arguments;
+    // The known names it renames, in the order they stand among its arguments.
+    std::map<std::size_t, std::string> renamed;
+    for (const auto& [path, label] : known) {
+      const std::size_t at = call.arguments.find('"' + fs::path(path).filename().string() + '"');
+      if (at != std::string::npos) renamed[at] = label;
+    }
+    std::string what = "rename";
+    for (const auto& [at, label] : renamed) what += (what == "rename" ? " " : " to ") + label;
+    return what;
   }
   if (kChanges.contains(call.name) || createsAFile(call)) return call.name + " " + subject;
   return "";
@@ -187,7 +167,7 @@ TEST_F(DurabilityOrder, TheDataIsSyncedBeforeTheRenameAndTheRenameBeforeTheEnd) 
     fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
     // More recordings than one buffer of the list holds, so that it takes several writes.
     layOut(root, 1500);
-    const fs::path file = fs::canonical(replaced.file(root));
+    const fs::path file = fs::canonical(root.root() / replaced.file);
     const std::vector<SystemCall> calls = recordSystemCalls(command(replaced, root.root()));
     const auto created = std::find_if(calls.begin(), calls.end(), createsAFile);
     ASSERT_NE(calls.end(), created);
