@@ -6,6 +6,7 @@
 // between. A catchable signal during the write removes the temporary file and ends the program
 // by that signal.
 #include <signal.h>
+#include <unistd.h>
 
 #include <gmock/gmock.h>
 
@@ -17,11 +18,11 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fixtures/receiver_builder.h"
 #include "tests/reliability/replaced_files.h"
-#include "tests/reliability/syscall_trace.h"
 #include "tests/support/host_process.h"
 
 namespace reliability {
@@ -31,6 +32,90 @@ namespace fs = std::filesystem;
 using ::testing::ElementsAreArray;
 
 using testsupport::contents;
+
+// strace watches and interrupts a program at its system calls: it records the calls a run makes,
+// and runs it again with a signal delivered on entering one chosen call. A call is named as
+// strace's injection names it: the system call and its ordinal among the process's calls of that
+// name. strace follows the program it starts; under an emulator it would trace the emulator
+// instead, so there these tests are left out.
+struct SystemCall {
+  std::string name;       // "openat"
+  int ordinal;            // 1 for the process's first call of this name
+  std::string arguments;  // as strace prints them; descriptors carry their paths ("3</a/b>")
+  std::string result;     // "3</a/b>", "0", "-1 ENOSPC (No space left on device)"
+};
+
+// Why the strace tests cannot run here (no strace, tracing refused); empty when they can.
+const std::string& whyStraceCannotRun() {
+  static const std::string why = []() -> std::string {
+    if (std::string(QUILLON_STRACE).empty())
+      return "strace was not found when the tests were built";
+    const HostRun run =
+        runProgram(QUILLON_STRACE, {"-qq", "-o", "/dev/null", "--", "/bin/true"}, {});
+    return run.status == 0 ? "" : "strace cannot trace here (ptrace refused?): " + run.errors;
+  }();
+  return why;
+}
+
+// Parses one line of strace's output, "name(arguments) = result"; false for the lines that
+// report signals and the end of the process.
+bool parseLine(std::string_view line, SystemCall& call) {
+  const std::size_t open = line.find('(');
+  const std::size_t equals = line.rfind(" = ");
+  if (line.starts_with("+++") || line.starts_with("---") || open == std::string_view::npos ||
+      equals == std::string_view::npos || equals < open) {
+    return false;
+  }
+  const std::size_t close = line.rfind(')', equals);
+  if (close == std::string_view::npos || close < open) return false;
+  call.name = line.substr(0, open);
+  call.arguments = line.substr(open + 1, close - open - 1);
+  call.result = line.substr(equals + 3);
+  return true;
+}
+
+// The system calls of one run of `command` (the program's path first), in order.
+std::vector<SystemCall> recordSystemCalls(const std::vector<std::string>& command) {
+  char traceName[] = "/tmp/quillon-trace.XXXXXX";
+  const int fd = ::mkstemp(traceName);
+  if (fd < 0) return {};
+  ::close(fd);
+  std::vector<std::string> arguments{"-qq", "-y", "-s", "32", "-o", traceName, "--"};
+  arguments.insert(arguments.end(), command.begin(), command.end());
+  runProgram(QUILLON_STRACE, arguments, {});
+
+  std::vector<SystemCall> calls;
+  std::map<std::string, int, std::less<>> counts;
+  std::ifstream trace(traceName);
+  for (std::string line; std::getline(trace, line);) {
+    SystemCall call;
+    if (!parseLine(line, call)) continue;
+    call.ordinal = ++counts[call.name];
+    calls.push_back(std::move(call));
+  }
+  ::unlink(traceName);
+  return calls;
+}
+
+// Runs `command` under strace with `signal` ("KILL", "INT") delivered on entering `call`; the
+// program's exit code, or 128 plus the number of the signal that ended it.
+int runSignalledAt(const std::vector<std::string>& command, const SystemCall& call,
+                   const std::string& signal) {
+  std::vector<std::string> arguments{
+      "-qq", "-o", "/dev/null",
+      "--inject=" + call.name + ":signal=" + signal + ":when=" + std::to_string(call.ordinal),
+      "--"};
+  arguments.insert(arguments.end(), command.begin(), command.end());
+  return runProgram(QUILLON_STRACE, arguments, {}).status;
+}
+
+// The path a descriptor argument or result carries ("3</a/b>" gives "/a/b"); empty if none.
+std::string descriptorPath(const std::string& text) {
+  const std::size_t open = text.find('<');
+  const std::size_t close = text.find('>', open);
+  if (open == std::string::npos || close == std::string::npos) return "";
+  return text.substr(open + 1, close - open - 1);
+}
 
 // One file that the product replaces: the recordings list by a rebuild, the configuration file
 // by a setting. What rebuild-once is told after the root, where the file lies under the root, and

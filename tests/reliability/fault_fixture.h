@@ -1,27 +1,61 @@
-// A receiver root with a list from an earlier rebuild and two recordings, one named by its
-// event file; the faults that replacing a file meets; and the outcome every failed rebuild must
-// have: the old list byte for byte, no temporary file beside it, no reload requested.
+// Failing a call in this process through libfiu; a receiver root with a list from an earlier
+// rebuild and two recordings, one named by its event file; the faults that replacing a file
+// meets; and the outcome every failed rebuild must have: the old list byte for byte, no
+// temporary file beside it, no reload requested.
 #pragma once
 
 #include <asm/unistd.h>
 #include <fcntl.h>
+#include <fiu-control.h>
+#include <fiu.h>
 #include <gmock/gmock.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "tests/reliability/failure_point.h"
 #include "tests/reliability/replaced_files.h"
 #include "tests/reliability/syscall_fault.h"
 #include "tests/support/files.h"
 #include "tests/support/receiver_fixture.h"
 
 namespace reliability {
+
+// A libfiu failure point (named as in libfiu's list, e.g. "posix/io/sync/fsync"), the errno its
+// calls fail with, and how many calls it lets through first. The test runs with libfiu's POSIX
+// preload (fiu-run -x), whose wrappers fail a call while its point is enabled, setting errno as
+// the real call would.
+struct PointFault {
+  const char* point;
+  int error;
+  int callsFirst = 0;
+};
+
+// Enables a failure point while it lives. One point is enabled at a time.
+class FailurePoint {
+ public:
+  explicit FailurePoint(const PointFault& fault) : name_(fault.point) {
+    fiu_init(0);
+    callsToLetThrough = fault.callsFirst;
+    void* failInfo = reinterpret_cast<void*>(static_cast<std::intptr_t>(fault.error));
+    fiu_enable_external(name_, 1, failInfo, 0, &failAfterTheFirstCalls);
+  }
+  FailurePoint(const FailurePoint&) = delete;
+  ~FailurePoint() { fiu_disable(name_); }
+
+ private:
+  // Fails the call once none is left to let through, else counts it as let through.
+  static int failAfterTheFirstCalls(const char*, int*, void**, unsigned*) {
+    return callsToLetThrough == 0 || callsToLetThrough-- == 0;
+  }
+
+  static inline int callsToLetThrough = 0;
+  const char* const name_;
+};
 
 // The calls that libfiu cannot wrap (the C library's internal ones, and the *at calls): the
 // kernel fails those, as a full disk does. The temporary file cannot be created, a write finds

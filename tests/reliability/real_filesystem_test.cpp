@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <fiu-control.h>
@@ -25,8 +26,8 @@
 #include "host/econfig.h"
 #include "host/receiver_fs.h"
 #include "movielist/recover.h"
-#include "tests/reliability/ext4_image.h"
 #include "tests/reliability/replaced_files.h"
+#include "tests/support/host_process.h"
 #include "tests/support/receiver_fixture.h"
 
 namespace reliability {
@@ -34,6 +35,113 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAreArray;
+
+// A small ext4 file system of a test's own: an image file made with mkfs.ext4 and loop-mounted
+// as a receiver root, so that the product meets a real full disk and a file system that is or
+// turns read-only. Making one needs root and loop devices; where these are missing the tests
+// say so and skip, unless QUILLON_REQUIRE_REAL_FILESYSTEMS is set (as in CI), where they fail.
+class Ext4Image {
+ public:
+  // Why no image can be mounted here; empty when one can.
+  static std::string whyUnavailable() {
+    if (::geteuid() != 0) return "mounting a file system image needs root";
+    if (::access("/dev/loop-control", W_OK) != 0) return "no loop devices (/dev/loop-control)";
+    if (!succeeds("{ command -v mkfs.ext4 && command -v e2fsck && command -v findmnt; }"))
+      return "mkfs.ext4, e2fsck or findmnt is missing (e2fsprogs, util-linux)";
+    return "";
+  }
+
+  // Makes an image of `kibibytes` (no blocks reserved for root, who could write into them)
+  // and mounts it with errors=remount-ro. Check mounted().
+  explicit Ext4Image(unsigned kibibytes) {
+    char pattern[] = "/tmp/quillon-ext4.XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) return;
+    directory_ = pattern;
+    image_ = directory_ / "image";
+    mountPoint_ = directory_ / "root";
+    fs::create_directory(mountPoint_);
+    std::ofstream(image_).close();
+    fs::resize_file(image_, kibibytes * 1024ull);
+    if (succeeds("mkfs.ext4 -q -F -m 0 " + quoted(image_), error_)) mount();
+  }
+  Ext4Image(const Ext4Image&) = delete;
+  ~Ext4Image() {
+    unmount();
+    // Something still open on it: detach it all the same, so that no test leaves a mount behind.
+    if (mounted_) succeeds("umount -l " + quoted(mountPoint_));
+    std::error_code ignored;
+    if (!directory_.empty()) fs::remove_all(directory_, ignored);
+  }
+
+  bool mounted() const { return mounted_; }
+  // What the tools said when making or mounting the image failed.
+  const std::string& error() const { return error_; }
+  const fs::path& mountPoint() const { return mountPoint_; }
+
+  // Mounts it again read-only, or read-write; true on success.
+  bool remount(bool readOnly) {
+    return ::mount(nullptr, mountPoint_.c_str(), nullptr, MS_REMOUNT | (readOnly ? MS_RDONLY : 0),
+                   "errors=remount-ro") == 0;
+  }
+
+  // Reports an error as the file system itself would on finding damage: with errors=remount-ro
+  // it turns read-only at once, open files and all.
+  bool triggerError() {
+    const int fd =
+        ::open(("/sys/fs/ext4/" + device_ + "/trigger_fs_error").c_str(), O_WRONLY | O_CLOEXEC);
+    const bool written = fd >= 0 && ::write(fd, "1", 1) == 1;
+    if (fd >= 0) ::close(fd);
+    return written;
+  }
+
+  // Unmounts, repairs what the error left (e2fsck) and mounts again read-write.
+  bool repairAndMount() {
+    unmount();
+    if (mounted_) return false;
+    // e2fsck exits 1 when it mended something, which is what is expected after an error.
+    const int status = shell("e2fsck -fy " + quoted(image_)).status;
+    return (status == 0 || status == 1) && mount();
+  }
+
+ private:
+  // Runs a shell command in a clean environment, so that no preload of the test (libfiu, a
+  // sanitizer runtime) reaches the system's tools; what it prints and whether it succeeded.
+  static HostRun shell(const std::string& command) {
+    return runProgram("/bin/sh", {"-c", command}, {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"});
+  }
+  // Runs `command`; on failure, `error` tells what it printed.
+  static bool succeeds(const std::string& command, std::string& error) {
+    const HostRun run = shell(command);
+    if (run.status != 0) error = command + ": " + run.errors;
+    return run.status == 0;
+  }
+  static bool succeeds(const std::string& command) {
+    std::string ignored;
+    return succeeds(command, ignored);
+  }
+  static std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+  bool mount() {
+    mounted_ = succeeds(
+        "mount -o loop,errors=remount-ro " + quoted(image_) + " " + quoted(mountPoint_), error_);
+    if (mounted_) {
+      std::string source = shell("findmnt -no SOURCE " + quoted(mountPoint_)).out;
+      if (!source.empty() && source.back() == '\n') source.pop_back();
+      device_ = fs::path(source).filename();  // "loop3", the name under /sys/fs/ext4
+    }
+    return mounted_;
+  }
+  void unmount() {
+    if (mounted_) mounted_ = !succeeds("umount " + quoted(mountPoint_));
+  }
+
+  fs::path directory_;  // holds the image and the mount point
+  fs::path image_;
+  fs::path mountPoint_;
+  std::string device_;
+  bool mounted_ = false;
+  std::string error_;
+};
 
 // Enough recordings for a list of several of the writer's buffers.
 constexpr int kRecordings = 1500;
