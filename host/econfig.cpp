@@ -72,6 +72,7 @@ void eConfig::open(std::filesystem::path file) {
   std::filesystem::path absolute = std::filesystem::absolute(file, noWorkingDirectory);
   file_ = noWorkingDirectory ? file.string() : absolute.string();
   onReceiver_ = false;
+  directoryMode_.reset();
   if (!noWorkingDirectory) return read();
   values_.clear();  // a relative path with no directory to start from: nothing to read or write
   readError_ = noWorkingDirectory.value();
@@ -80,6 +81,7 @@ void eConfig::open(std::filesystem::path file) {
 void eConfig::openOnReceiver(std::string receiverPath) {
   file_ = std::move(receiverPath);
   onReceiver_ = true;
+  directoryMode_.reset();
   read();
 }
 
@@ -99,6 +101,9 @@ int eConfig::write() const {
     errno = readError_;
     return -1;
   }
+  const std::string_view directory(file_.data(), file_.rfind('/') + 1);
+  if (directoryMode_ && !host::createDirectories(rootOf(onReceiver_), directory, *directoryMode_))
+    return -1;
   host::AtomicFile file(rootOf(onReceiver_), file_, host::AtomicFile::TemporaryName::Fixed);
   if (!file.isOpen()) return -1;
   for (const auto& [key, value] : values_) {

@@ -4,9 +4,12 @@
 // never replaced: its settings may be more than the store would write back.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 
 class eConfig {
@@ -33,6 +36,9 @@ class eConfig {
   void openOnReceiver(std::string receiverPath);
   // The file as bound: a path on this machine, or on the receiver.
   const std::string& file() const { return file_; }
+  // Makes the missing directories of the file, with `mode`, when a setting is first written
+  // (none before: a run that changes nothing creates nothing). Until the next open().
+  void createDirectoriesOnWrite(mode_t mode) { directoryMode_ = mode; }
 
   // Whether the file exists but could not be read: it is not a regular file, is over
   // kFileLimit, or a read failed. The store then lives in memory for this run, and
@@ -46,6 +52,7 @@ class eConfig {
 
   std::string file_;
   bool onReceiver_ = false;
+  std::optional<mode_t> directoryMode_;
   int readError_ = 0;
   std::map<std::string, int, std::less<>> values_;
 };

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace host {
 namespace {
@@ -67,7 +68,8 @@ int openat2InRoot(int rootFd, const std::string& path, int flags) {
 // "/": each directory is held open on the way, so ".." goes back along the path taken and
 // stops at the root, and a link's target is resolved from the link's directory (from the
 // root when it is absolute). Every component but the last must be a directory, or a link to
-// one; the last is followed while it is a link.
+// one; the last is followed while it is a link. In a root mounted below "/", the walk starts
+// at that "/", which holds the mount point alone.
 class PathWalk {
  public:
   PathWalk(const FileRoot& root, std::string_view path) : root_(root) { pushComponents(path); }
@@ -96,6 +98,14 @@ class PathWalk {
     if (!directories_.empty()) return std::move(directories_.back());
     return FileDescriptor(::fcntl(root_.fd(), F_DUPFD_CLOEXEC, 0));
   }
+  // directory() as a path on this machine.
+  std::filesystem::path directoryOnMachine() const {
+    std::filesystem::path path = root_.directory();
+    for (const std::string& name : names_) {
+      if (!name.empty()) path /= name;
+    }
+    return path;
+  }
 
  private:
   // Puts the components of `path` before those still pending.
@@ -111,11 +121,15 @@ class PathWalk {
                     std::make_move_iterator(components.rend()));
   }
 
+  // In a mounted root, whether the walk stands in the "/" above it.
+  bool aboveMount() const { return !root_.mountPoint().empty() && directories_.empty(); }
+
   bool step(std::string component, bool last) {
     if (component == "..") {
-      if (!directories_.empty()) directories_.pop_back();
+      if (!directories_.empty()) leave();
       return !last || endAtDirectory();
     }
+    if (aboveMount()) return enterMount(component, last);
     FileDescriptor object(::openat(directory(), component.c_str(), kPathFlags));
     if (!object.isOpen()) {
       if (!last || errno != ENOENT) return false;
@@ -131,7 +145,26 @@ class PathWalk {
       return false;
     }
     directories_.push_back(std::move(object));
+    names_.push_back(std::move(component));
     return true;
+  }
+
+  // The mount point leads to the root's directory; nothing else is there.
+  bool enterMount(const std::string& component, bool last) {
+    if (component != root_.mountPoint()) {
+      errno = ENOENT;
+      return false;
+    }
+    FileDescriptor mounted(::fcntl(root_.fd(), F_DUPFD_CLOEXEC, 0));
+    if (!mounted.isOpen()) return false;
+    directories_.push_back(std::move(mounted));
+    names_.emplace_back();  // the root's directory itself
+    return !last || endAtDirectory();
+  }
+
+  void leave() {
+    directories_.pop_back();
+    names_.pop_back();
   }
 
   bool follow(const FileDescriptor& link) {
@@ -146,7 +179,10 @@ class PathWalk {
       errno = length == 0 ? ENOENT : ENAMETOOLONG;
       return false;
     }
-    if (target[0] == '/') directories_.clear();
+    if (target[0] == '/') {
+      directories_.clear();
+      names_.clear();
+    }
     pushComponents(std::string_view(target.data(), static_cast<std::size_t>(length)));
     return true;
   }
@@ -159,6 +195,10 @@ class PathWalk {
   }
 
   bool endAtDirectory() {
+    if (aboveMount()) {
+      errno = ENOENT;  // the "/" above a mounted root is nothing that can be opened
+      return false;
+    }
     FileDescriptor self(::openat(directory(), ".", O_PATH | O_CLOEXEC));
     struct stat status;
     if (!self.isOpen() || ::fstat(self.get(), &status) != 0) return false;
@@ -167,6 +207,7 @@ class PathWalk {
 
   const FileRoot& root_;
   std::vector<FileDescriptor> directories_;  // held open below the root, innermost last
+  std::vector<std::string> names_;           // their names below the root; empty for a mount
   std::vector<std::string> pending_;         // components still to resolve, the next one last
   int links_ = 0;
   std::string name_;
@@ -215,7 +256,8 @@ FileDescriptor openInRoot(const FileRoot& root, std::string_view path, int flags
     return {};
   }
   const std::string relative = relativeToRoot(path);
-  if (!openat2Missing.load(std::memory_order_relaxed)) {
+  // The kernel's resolution in a root knows no mount point below it: a mounted root is walked.
+  if (root.mountPoint().empty() && !openat2Missing.load(std::memory_order_relaxed)) {
     int fd = openat2InRoot(root.fd(), relative, flags);
     if (fd >= 0 || errno != ENOSYS) return FileDescriptor(fd);
     openat2Missing.store(true, std::memory_order_relaxed);
@@ -251,12 +293,13 @@ FileDescriptor::~FileDescriptor() {
   }
 }
 
-FileRoot::FileRoot(std::filesystem::path directory)
+FileRoot::FileRoot(std::filesystem::path directory, std::string mountPoint)
     : directory_(std::move(directory)),
+      mountPoint_(std::move(mountPoint)),
       fd_(::open(directory_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
 
-void setReceiverRoot(std::filesystem::path root) {
-  receiverRootSlot() = std::make_unique<FileRoot>(std::move(root));
+void setReceiverRoot(std::filesystem::path root, std::string mountPoint) {
+  receiverRootSlot() = std::make_unique<FileRoot>(std::move(root), std::move(mountPoint));
 }
 
 const FileRoot& receiverRoot() {
@@ -310,7 +353,26 @@ bool locateFileSlot(const FileRoot& root, std::string_view path, FileSlot& slot)
   return slot.directory.isOpen();
 }
 
-bool createDirectories(const FileRoot& root, std::string_view path) {
+bool isDirectory(const FileRoot& root, std::string_view path) {
+  const FileDescriptor object = openInRoot(root, path, O_PATH);
+  struct stat status;
+  return object.isOpen() && ::fstat(object.get(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::filesystem::path pathOnMachine(const FileRoot& root, std::string_view path) {
+  if (!root.isOpen()) {
+    errno = EBADF;
+    return {};
+  }
+  PathWalk walk(root, path);
+  if (!walk.run()) return {};
+  std::filesystem::path directory = walk.directoryOnMachine();
+  return walk.name() == "." ? directory : directory / walk.name();
+}
+
+bool createDirectories(const FileRoot& root, std::string_view path, mode_t mode) {
+  const bool machineRoot = root.directory() == "/" && root.mountPoint().empty();
+  const int noFollow = machineRoot ? 0 : O_NOFOLLOW;
   FileDescriptor current(::fcntl(root.fd(), F_DUPFD_CLOEXEC, 0));
   while (current.isOpen() && !path.empty()) {
     const std::size_t slash = path.find('/');
@@ -321,9 +383,9 @@ bool createDirectories(const FileRoot& root, std::string_view path) {
       errno = EINVAL;  // a path made here never needs to climb
       return false;
     }
-    if (::mkdirat(current.get(), component.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    if (::mkdirat(current.get(), component.c_str(), mode) != 0 && errno != EEXIST) return false;
     current = FileDescriptor(
-        ::openat(current.get(), component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        ::openat(current.get(), component.c_str(), O_PATH | O_DIRECTORY | noFollow | O_CLOEXEC));
   }
   return current.isOpen();
 }

@@ -7,6 +7,11 @@
 // there, as at a receiver's "/". A file is read only when it is a regular file, checked before
 // anything opens it, without ever blocking, and up to a bound.
 //
+// A root may also be a receiver's hard disk alone, which the receiver mounts at "/hdd": then
+// the receiver's "/" holds that disk at "/hdd" and nothing else. An absolute link, or ".."
+// above the disk, leads to the receiver's "/", from where only "/hdd" leads back to the disk;
+// any other path there is absent, as a dangling link is.
+//
 // Errors follow one rule: a call that fails returns -1 (or an empty result) and leaves errno.
 #pragma once
 
@@ -40,23 +45,29 @@ class FileDescriptor {
   int fd_ = -1;
 };
 
-// A directory that stands for "/" while paths are resolved: nothing resolved in it leaves it.
+// A directory that stands for "/" while paths are resolved, or for a file system mounted one
+// level below "/": nothing resolved in it leaves it.
 class FileRoot {
  public:
-  // Opens `directory`; check isOpen(), errno tells why not.
-  explicit FileRoot(std::filesystem::path directory);
+  // Opens `directory` as "/"; or, with a `mountPoint` such as "hdd", as the file system
+  // mounted at "/hdd" of a "/" that holds nothing else. Check isOpen(), errno tells why not.
+  explicit FileRoot(std::filesystem::path directory, std::string mountPoint = {});
 
   bool isOpen() const { return fd_.isOpen(); }
   int fd() const { return fd_.get(); }
   const std::filesystem::path& directory() const { return directory_; }
+  // The name in "/" where directory() is mounted; empty when it is "/" itself.
+  const std::string& mountPoint() const { return mountPoint_; }
 
  private:
   std::filesystem::path directory_;
+  std::string mountPoint_;
   FileDescriptor fd_;
 };
 
-// Sets the directory that stands for the receiver's "/"; "/" until set.
-void setReceiverRoot(std::filesystem::path root);
+// Sets the directory that stands for the receiver's "/" (or, with a mount point, for the file
+// system mounted there); "/" until set.
+void setReceiverRoot(std::filesystem::path root, std::string mountPoint = {});
 const FileRoot& receiverRoot();
 // This machine's own "/", for the files a user names on the command line.
 const FileRoot& machineRoot();
@@ -82,9 +93,18 @@ struct FileSlot {
 // EINVAL when it names a device, FIFO or socket, so that only a regular file is ever replaced.
 bool locateFileSlot(const FileRoot& root, std::string_view path, FileSlot& slot);
 
-// Makes the directories of `path` in `root` that are missing, one by one. A link on the way
-// is not followed: it ends the making with ENOTDIR, as does anything but a directory.
-bool createDirectories(const FileRoot& root, std::string_view path);
+// Whether `path` in `root` is a directory, links followed in the root.
+bool isDirectory(const FileRoot& root, std::string_view path);
+
+// The path on this machine of the file or directory that `path` in `root` leads to, links
+// followed in the root; for a file that does not exist yet, where it would be made. Empty, with
+// errno, when `path` cannot be resolved.
+std::filesystem::path pathOnMachine(const FileRoot& root, std::string_view path);
+
+// Makes the directories of `path` in `root` that are missing, one by one, with `mode`. Below
+// a root that is this machine's "/" a link on the way is followed, as it cannot lead out;
+// below any other, a link ends the making with ENOTDIR, as does anything but a directory.
+bool createDirectories(const FileRoot& root, std::string_view path, mode_t mode = 0755);
 
 // An open directory of the receiver. The calls below are relative to it, so that a pass
 // over many entries walks no paths. Move-only; closes itself.
