@@ -27,6 +27,36 @@ bool names(const std::string& argument, std::string_view option) {
   return argument == option || (argument.starts_with(option) && argument[option.size()] == '=');
 }
 
+// The sort orders by name, in the order of the settings window's values.
+constexpr std::string_view kSortNames[] = {
+    "filename-ascending",  "filename-descending",   "filedate-ascending",
+    "filedate-descending", "description-ascending", "description-descending",
+};
+
+// The sort order `value` names: one of kSortNames, or its number.
+std::optional<int> sortTypeNamed(std::string_view value) {
+  for (int sortType = 1; sortType <= 6; ++sortType) {
+    if (value == kSortNames[sortType - 1] || value == std::to_string(sortType)) return sortType;
+  }
+  return std::nullopt;
+}
+
+std::optional<bool> switchNamed(std::string_view value) {
+  if (value == "on") return true;
+  if (value == "off") return false;
+  return std::nullopt;
+}
+
+// What the options given say against each other; nothing when they agree.
+std::optional<CommandLineError> contradiction(const HostOptions& options) {
+  if (options.rebuild && options.keys)
+    return CommandLineError{"--rebuild runs without a key script: give either --rebuild or --keys"};
+  if (options.rebuild) return std::nullopt;
+  if (options.sortType) return CommandLineError{"option '--sort' is for --rebuild"};
+  if (options.eventInfo) return CommandLineError{"option '--eit' is for --rebuild"};
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::variant<HostOptions, CommandLineError> parseCommandLine(
@@ -42,8 +72,12 @@ std::variant<HostOptions, CommandLineError> parseCommandLine(
       options.version = true;
       continue;
     }
+    if (argument == "--rebuild") {
+      options.rebuild = true;
+      continue;
+    }
     std::string_view option;
-    for (std::string_view known : {"--root", "--config", "--keys", "--plugin"}) {
+    for (std::string_view known : {"--root", "--config", "--keys", "--plugin", "--sort", "--eit"}) {
       if (names(argument, known)) option = known;
     }
     if (option.empty()) {
@@ -52,6 +86,22 @@ std::variant<HostOptions, CommandLineError> parseCommandLine(
     }
     std::optional<std::string> value = optionValue(arguments, index, option);
     if (!value) return CommandLineError{"option '" + std::string(option) + "' needs a value"};
+    if (option == "--sort") {
+      options.sortType = sortTypeNamed(*value);
+      if (!options.sortType) {
+        return CommandLineError{"unknown sort order '" + *value +
+                                "' (the orders are: filename-ascending filename-descending "
+                                "filedate-ascending filedate-descending description-ascending "
+                                "description-descending, or 1 to 6)"};
+      }
+      continue;
+    }
+    if (option == "--eit") {
+      options.eventInfo = switchNamed(*value);
+      if (!options.eventInfo)
+        return CommandLineError{"option '--eit' takes on or off, not '" + *value + "'"};
+      continue;
+    }
     if (value->empty() && option != "--keys") {
       return CommandLineError{"option '" + std::string(option) + "' needs a path, not ''"};
     }
@@ -64,6 +114,7 @@ std::variant<HostOptions, CommandLineError> parseCommandLine(
       options.keys = std::get<std::vector<eRCKey>>(keys);
     }
   }
+  if (std::optional<CommandLineError> error = contradiction(options)) return *error;
   return options;
 }
 
@@ -85,15 +136,27 @@ std::variant<std::vector<eRCKey>, CommandLineError> parseKeyScript(const std::st
 std::string usageText() {
   return "usage: quillon-host [--root DIR] [--config FILE] [--keys \"KEY KEY ...\"] "
          "[--plugin PATH]\n"
+         "       quillon-host --rebuild [--sort ORDER] [--eit on|off] [--root DIR] "
+         "[--config FILE]\n"
          "Plays the receiver: loads the Quillon plug-in and runs it on a receiver's disk.\n"
          "\n"
-         "  --root DIR      the directory that stands for the receiver's \"/\";\n"
-         "                  without it, the bundled demo disk (once installed, a copy of it\n"
-         "                  in a fresh temporary directory)\n"
+         "  --root DIR      a receiver's disk: its whole root (DIR holds hdd/ or\n"
+         "                  etc/enigma/), or its hard disk alone (DIR holds movie/),\n"
+         "                  taken as the receiver mounts it, at /hdd; without it, the\n"
+         "                  bundled demo disk (once installed, a copy of it in a fresh\n"
+         "                  temporary directory)\n"
          "  --config FILE   the configuration store; without it, etc/enigma/config under\n"
-         "                  the root\n"
+         "                  a whole root, and $XDG_CONFIG_HOME/quillon/config (or\n"
+         "                  ~/.config/quillon/config) for a hard disk\n"
          "  --keys \"...\"    run headless: feed these keys in order (up down left right ok\n"
          "                  exit) and write every screen as text to standard output\n"
+         "  --rebuild       rebuild the recordings list, choosing in the settings window as\n"
+         "                  a person would, with no terminal; print how many recordings\n"
+         "                  were listed and where\n"
+         "  --sort ORDER    with --rebuild, choose this sort order first: filename-ascending,\n"
+         "                  filename-descending, filedate-ascending, filedate-descending,\n"
+         "                  description-ascending, description-descending, or 1 to 6\n"
+         "  --eit on|off    with --rebuild, switch the use of event information first\n"
          "  --plugin PATH   the plug-in to load (a path: 'quillon.so' is the one here);\n"
          "                  without it, the quillon.so built beside this program or\n"
          "                  installed with it\n"
@@ -101,10 +164,10 @@ std::string usageText() {
          "  --version       show the program's version\n"
          "\n"
          "In the terminal: arrow keys move and change values, Enter chooses, Escape or q closes.\n"
-         "Without --keys, standard input and output must be a terminal.\n"
-         "Exit status: the plug-in's result; 2 for a bad command line, a path that cannot\n"
-         "serve or a plug-in that cannot be loaded; 3 when the key script ends while a window\n"
-         "is still open.\n";
+         "Without --keys or --rebuild, standard input and output must be a terminal.\n"
+         "Exit status: the plug-in's result; with --rebuild, 0 when the list was written and\n"
+         "1 when not; 2 for a bad command line, a path that cannot serve or a plug-in that\n"
+         "cannot be loaded; 3 when the key script ends while a window is still open.\n";
 }
 
 std::string versionText() {

@@ -1,5 +1,6 @@
 // The command line of quillon-host: where the receiver's disk and the configuration store
-// are, which plug-in to load, and whether keys come from the terminal or from a script.
+// are, which plug-in to load, and whether keys come from the terminal, from a script, or from
+// the one-command rebuild.
 #pragma once
 
 #include <filesystem>
@@ -11,10 +12,13 @@
 #include "host/gui/keysource.h"
 
 struct HostOptions {
-  std::filesystem::path root;    // the receiver's "/"; empty for the demo disk
-  std::filesystem::path config;  // the configuration store; empty for the file under the root
+  std::filesystem::path root;    // a receiver's "/" or its hard disk; empty for the demo disk
+  std::filesystem::path config;  // the configuration store; empty for the one the disk implies
   std::filesystem::path plugin;  // empty for the quillon.so built or installed with the program
   std::optional<std::vector<eRCKey>> keys;  // headless when given
+  bool rebuild = false;                     // rebuild the list in one run, without a display
+  std::optional<int> sortType;              // with rebuild: the sort order to choose first, 1-6
+  std::optional<bool> eventInfo;            // with rebuild: event information on or off first
   bool help = false;
   bool version = false;
 };

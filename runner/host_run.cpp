@@ -1,5 +1,6 @@
 #include "runner/host_run.h"
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +16,8 @@
 #include "host/receiver_fs.h"
 #include "runner/headless.h"
 #include "runner/plugin_loader.h"
+#include "runner/rebuild_operator.h"
+#include "runner/receiver_disk.h"
 #include "runner/recordings_report.h"
 #ifdef QUILLON_TERMINAL_DISPLAY
 #include "runner/terminal_display.h"
@@ -26,6 +29,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kReceiverConfig = "/etc/enigma/config";
+constexpr std::string_view kReceiverMovies = "/hdd/movie";
+constexpr std::string_view kReceiverList = "/hdd/movie/recordings.epl";
 
 // "'PATH'", escaped for the terminal.
 std::string quoted(const fs::path& path) {
@@ -69,25 +74,63 @@ std::string completePaths(HostOptions& options) {
                         "does not exist");
 }
 
-// Opens the configuration store: the file given, or the receiver's own under the root, whose
-// directories are made where they are missing. A file that exists but cannot be read is
+// Opens the configuration store: the file given; for a whole root, the receiver's own under
+// it; for a hard disk, which holds no receiver settings, the user's. The directories of either
+// are made only when a setting is first written. A file that exists but cannot be read is
 // reported; the store then keeps its settings for this run only.
-void openConfiguration(const HostOptions& options, std::ostream& errors) {
+void openConfiguration(const HostOptions& options, DiskShape shape, std::ostream& errors) {
   eConfig& store = *eConfig::instance();
-  if (options.config.empty()) {
-    const std::string_view directory = kReceiverConfig.substr(0, kReceiverConfig.rfind('/'));
-    host::createDirectories(host::receiverRoot(), directory);
-    store.openOnReceiver(std::string(kReceiverConfig));
-  } else {
+  fs::path shown = options.config;
+  if (!options.config.empty()) {
     store.open(options.config);
+  } else if (shape == DiskShape::wholeRoot) {
+    store.openOnReceiver(std::string(kReceiverConfig));
+    store.createDirectoriesOnWrite(0755);
+    shown = options.root / fs::path(kReceiverConfig).relative_path();
+  } else if (std::optional<fs::path> file = userConfigFile()) {
+    store.open(*file);
+    store.createDirectoriesOnWrite(0700);
+    shown = std::move(*file);
+  } else {
+    errors << "quillon-host: no home directory to keep settings in (XDG_CONFIG_HOME and HOME are "
+              "not set, and the password database names none); settings changed in this run "
+              "are kept for this run only\n";
+    return;
   }
   if (!store.unreadable()) return;
-  const fs::path shown = options.config.empty()
-                             ? options.root / fs::path(kReceiverConfig).relative_path()
-                             : options.config;
   errors << "quillon-host: configuration file " << quoted(shown)
          << " cannot be read: " << std::strerror(store.readError())
          << "; settings changed in this run are not written to it\n";
+}
+
+// Makes `root` the receiver's in the shape it has, and says which; nullopt, with the reason in
+// `errors`, when it cannot be opened or has neither shape.
+std::optional<DiskShape> takeReceiverDisk(const fs::path& root, std::ostream& errors) {
+  host::setReceiverRoot(root);
+  if (!host::receiverRoot().isOpen()) {
+    errors << "quillon-host: receiver root " << quoted(root)
+           << " cannot be opened: " << std::strerror(errno) << '\n';
+    return std::nullopt;
+  }
+  const std::optional<DiskShape> shape = diskShape(root);
+  if (!shape) {
+    errors << "quillon-host: " << noShape(root) << '\n';
+    return std::nullopt;
+  }
+  if (*shape == DiskShape::hardDisk) host::setReceiverRoot(root, kHardDiskMountPoint);
+  errors << "quillon-host: " << shapeTaken(root, *shape) << '\n';
+  return shape;
+}
+
+// `receiverPath` as a path on this machine, links followed in the receiver's root; as it reads
+// below the root when it cannot be resolved.
+fs::path onThisMachine(std::string_view receiverPath) {
+  fs::path path = host::pathOnMachine(host::receiverRoot(), receiverPath);
+  if (!path.empty()) return path;
+  const host::FileRoot& root = host::receiverRoot();
+  const std::string_view below =
+      root.mountPoint().empty() ? receiverPath : receiverPath.substr(root.mountPoint().size() + 1);
+  return root.directory() / fs::path(below).relative_path();
 }
 
 // Runs the plug-in with `display` as screen and key source.
@@ -103,6 +146,15 @@ int runPlugin(const LoadedPlugin& plugin, Display& display, std::ostream& errors
            << " was waiting for a key\n";
     return kExitKeysEnded;
   }
+}
+
+// Whether `movies` lists an entry that may be a recording.
+bool holdsRecordings(const host::Directory& movies) {
+  bool found = false;
+  movies.forEachEntry([&found](std::string_view name, unsigned char type) {
+    found = found || (type != DT_DIR && name.ends_with(".ts"));
+  });
+  return found;
 }
 
 bool hasTerminal() {
@@ -121,10 +173,55 @@ int runOnTerminal(const LoadedPlugin& plugin, std::ostream& errors) {
 #endif
 }
 
+// Why a rebuild ended without a list: the movie directory that cannot be listed, or holds no
+// recording; otherwise the list that could not be written.
+void writeRebuildFailure(std::ostream& errors) {
+  std::string reason = "not written";
+  std::string_view path = kReceiverList;
+  const host::Directory movies(kReceiverMovies);
+  if (!movies.isOpen()) {
+    reason = std::string("cannot be opened: ") + std::strerror(errno);
+    path = kReceiverMovies;
+  } else if (!holdsRecordings(movies)) {
+    reason = "no recordings";
+    path = kReceiverMovies;
+  }
+  errors << "quillon-host: rebuild: " << escapeForTerminal(onThisMachine(path).native()) << ": "
+         << reason << '\n';
+}
+
+// The one-command rebuild: the plug-in run by a RebuildOperator with the options' choices.
+// Prints how many recordings the list holds and where it is, or why there is none.
+int runRebuild(const LoadedPlugin& plugin, const HostOptions& options, std::ostream& out,
+               std::ostream& errors) {
+  const eZapMain& host = *eZapMain::instance();
+  const int reloadsBefore = host.reloadCount();
+  RebuildOperator person({options.sortType, options.eventInfo});
+  const eActiveDisplay active(person);
+  try {
+    plugin.exec();
+  } catch (const eNoMoreKeys&) {
+    errors << "quillon-host: rebuild: " << escapeForTerminal(person.problem()) << '\n';
+    return kExitNotWritten;
+  }
+  if (!person.rebuildChosen()) {
+    errors << "quillon-host: rebuild: the plug-in returned before its rebuild could be chosen\n";
+    return kExitNotWritten;
+  }
+  if (host.reloadCount() == reloadsBefore) {
+    writeRebuildFailure(errors);
+    return kExitNotWritten;
+  }
+  const std::size_t count = host.recordings().size();
+  out << "listed " << count << (count == 1 ? " recording" : " recordings") << " in "
+      << quoted(onThisMachine(kReceiverList)) << '\n';
+  return 0;
+}
+
 }  // namespace
 
 bool canShowAnything(const HostOptions& options, std::ostream& errors) {
-  if (options.keys || hasTerminal()) return true;
+  if (options.keys || options.rebuild || hasTerminal()) return true;
   errors << "quillon-host: no terminal to draw on; give --keys to run headless\n";
   return false;
 }
@@ -135,13 +232,9 @@ int runHost(HostOptions options, std::ostream& out, std::ostream& errors) {
     errors << "quillon-host: " << problem << '\n';
     return kExitBadCommandLine;
   }
-  host::setReceiverRoot(options.root);
-  if (!host::receiverRoot().isOpen()) {
-    errors << "quillon-host: receiver root " << quoted(options.root)
-           << " cannot be opened: " << std::strerror(errno) << '\n';
-    return kExitBadCommandLine;
-  }
-  openConfiguration(options, errors);
+  const std::optional<DiskShape> shape = takeReceiverDisk(options.root, errors);
+  if (!shape) return kExitBadCommandLine;
+  openConfiguration(options, *shape, errors);
   LoadedPlugin plugin(options.plugin);
   if (!plugin.isLoaded()) {
     errors << "quillon-host: " << escapeForTerminal(plugin.error()) << '\n';
@@ -149,6 +242,7 @@ int runHost(HostOptions options, std::ostream& out, std::ostream& errors) {
   }
   eZapMain* host = eZapMain::instance();
   host->loadRecordings(false);
+  if (options.rebuild) return runRebuild(plugin, options, out, errors);
 
   int status = 0;
   if (options.keys) {

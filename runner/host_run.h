@@ -7,6 +7,7 @@
 #include "runner/command_line.h"
 
 // Exit statuses besides the plug-in's own result.
+inline constexpr int kExitNotWritten = 1;  // --rebuild: the list was not written
 inline constexpr int kExitBadCommandLine = 2;
 inline constexpr int kExitKeysEnded = 3;
 
@@ -15,6 +16,7 @@ inline constexpr int kExitKeysEnded = 3;
 bool canShowAnything(const HostOptions& options, std::ostream& errors);
 
 // Runs the host with `options`, root and plug-in given (an empty configuration path means the
-// file under the root), writing the transcript and the list to `out` and messages to
-// `errors`; returns the exit status.
+// store the disk's shape implies), writing the transcript and the list (or, for --rebuild, the
+// one line that says where the list is) to `out` and messages to `errors`; returns the exit
+// status.
 int runHost(HostOptions options, std::ostream& out, std::ostream& errors);

@@ -128,7 +128,9 @@ TEST(EndToEnd, AConfigurationThatCannotBeReadSurvivesARunThatChangesSettings) {
   HostRun run = runProgram(
       kHost, {"--root", root.root().string(), "--keys", "exit right right down ok exit exit"}, {});
   EXPECT_EQ(0, run.status);
-  EXPECT_EQ("quillon-host: configuration file '" + config.string() +
+  EXPECT_EQ("quillon-host: taking '" + root.root().string() +
+                "' as a receiver's whole root\nquillon-host: configuration file '" +
+                config.string() +
                 "' cannot be read: File too large; settings changed in this run are not written "
                 "to it\n",
             run.errors);
@@ -156,13 +158,14 @@ TEST(EndToEnd, NamesFromTheDiskReachTheTerminalEscaped) {
 
 // Each mistake's status and message after "quillon-host: "; a message without a final newline
 // is only the start of what is written. A mistake ends the run before anything runs: nothing
-// is printed on standard output.
+// is printed on standard output. Once the root has been taken, the run has said so first.
 TEST(CommandLine, MistakesAreReportedWithTheirStatus) {
   const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
   const std::string dir = root.root().string();
   std::filesystem::create_symlink("loop", root.root() / "loop");
   const std::string tooLong = dir + "/" + std::string(5000, 'a');
   const std::string tryHelp = "\nTry 'quillon-host --help'.\n";
+  const std::string taken = "taking '" + dir + "' as a receiver's whole root\nquillon-host: ";
   const struct {
     std::vector<std::string> arguments;
     std::string errors;
@@ -190,14 +193,27 @@ TEST(CommandLine, MistakesAreReportedWithTheirStatus) {
        "the directory of configuration file '" + dir +
            "/loop/config' cannot be used: Too many levels of symbolic links\n"},
       {{"--root", dir, "--plugin", QUILLON_HOST_LIBRARY_PATH, "--keys", "ok"},
-       "plug-in '" QUILLON_HOST_LIBRARY_PATH "' has no plugin_exec\n"},
+       taken + "plug-in '" QUILLON_HOST_LIBRARY_PATH "' has no plugin_exec\n"},
       {{"--root", dir, "--plugin", dir + "/none.so", "--keys", "ok"},
-       "cannot load plug-in '" + dir + "/none.so': "},
-      {{"--root", dir, "--plugin", "none.so", "--keys", "ok"}, "cannot load plug-in './none.so': "},
+       taken + "cannot load plug-in '" + dir + "/none.so': "},
+      {{"--root", dir, "--plugin", "none.so", "--keys", "ok"},
+       taken + "cannot load plug-in './none.so': "},
       {{"--root", dir}, "no terminal to draw on; give --keys to run headless\n"},
       {{"--root", dir, "--keys", ""},
-       "the key script ended while message box \"About...\" was waiting for a key\n",
+       taken + "the key script ended while message box \"About...\" was waiting for a key\n",
        3},
+      {{"--sort", "filedate-descending"}, "option '--sort' is for --rebuild" + tryHelp},
+      {{"--eit=off", "--keys", "ok"}, "option '--eit' is for --rebuild" + tryHelp},
+      {{"--rebuild", "--keys", "ok"},
+       "--rebuild runs without a key script: give either --rebuild or --keys" + tryHelp},
+      {{"--rebuild", "--sort", "7"},
+       "unknown sort order '7' (the orders are: filename-ascending filename-descending "
+       "filedate-ascending filedate-descending description-ascending description-descending, "
+       "or 1 to 6)" +
+           tryHelp},
+      {{"--rebuild", "--sort", "Filename-Ascending"}, "unknown sort order 'Filename-Ascending'"},
+      {{"--rebuild", "--eit", "1"}, "option '--eit' takes on or off, not '1'" + tryHelp},
+      {{"--rebuild", "--sort"}, "option '--sort' needs a value" + tryHelp},
       {{"--help"}, "", 0},
   };
   for (const auto& each : cases) {

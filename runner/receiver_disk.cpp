@@ -1,0 +1,71 @@
+#include "runner/receiver_disk.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "host/receiver_fs.h"
+#include "runner/terminal_escape.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The receiver paths that tell a whole root, and the one that tells a hard disk.
+constexpr const char* kWholeRootMarks[] = {"/hdd", "/etc/enigma"};
+constexpr const char* kHardDiskMark = "/movie";
+
+std::string quoted(const fs::path& path) {
+  return "'" + escapeForTerminal(path.native()) + "'";
+}
+
+// `directory` with `receiverPath` below it, as shown in messages.
+std::string below(const fs::path& directory, const char* receiverPath) {
+  return quoted(fs::path(directory.native() + receiverPath));
+}
+
+bool isAbsolute(const char* path) {
+  return path != nullptr && path[0] == '/';
+}
+
+}  // namespace
+
+std::optional<DiskShape> diskShape(const fs::path& directory) {
+  const host::FileRoot root(directory);
+  if (!root.isOpen()) return std::nullopt;
+  for (const char* mark : kWholeRootMarks) {
+    if (host::isDirectory(root, mark)) return DiskShape::wholeRoot;
+  }
+  if (host::isDirectory(root, kHardDiskMark)) return DiskShape::hardDisk;
+  return std::nullopt;
+}
+
+std::string shapeTaken(const fs::path& directory, DiskShape shape) {
+  if (shape == DiskShape::wholeRoot)
+    return "taking " + quoted(directory) + " as a receiver's whole root";
+  return "taking " + quoted(directory) + " as a receiver's hard disk, mounted at /" +
+         kHardDiskMountPoint;
+}
+
+std::string noShape(const fs::path& directory) {
+  return quoted(directory) + " is no receiver's disk: it holds neither " +
+         below(directory, kWholeRootMarks[0]) + " nor " + below(directory, kWholeRootMarks[1]) +
+         " (a receiver's root) nor " + below(directory, kHardDiskMark) + " (its hard disk)";
+}
+
+std::optional<fs::path> userConfigFile(const char* configHome, const char* home,
+                                       const char* passwordHome) {
+  const fs::path file = fs::path("quillon") / "config";
+  if (isAbsolute(configHome)) return configHome / file;
+  if (isAbsolute(home)) return home / fs::path(".config") / file;
+  if (isAbsolute(passwordHome)) return passwordHome / fs::path(".config") / file;
+  return std::nullopt;
+}
+
+std::optional<fs::path> userConfigFile() {
+  const char* home = std::getenv("HOME");
+  const passwd* user = isAbsolute(home) ? nullptr : ::getpwuid(::getuid());
+  return userConfigFile(std::getenv("XDG_CONFIG_HOME"), home,
+                        user != nullptr ? user->pw_dir : nullptr);
+}

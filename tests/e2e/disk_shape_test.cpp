@@ -1,0 +1,333 @@
+// quillon-host on a receiver's disk as people mount it, and the rebuild in one command: a
+// receiver's whole root or its hard disk alone, each resolved as on the receiver, its settings
+// where that shape keeps them, and nothing else made on the disk.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fixtures/event_builder.h"
+#include "fixtures/receiver_builder.h"
+#include "tests/support/files.h"
+#include "tests/support/host_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kHost = QUILLON_HOST_PATH;
+const std::string kRebuildKeys = "ok down down ok ok exit ok";
+
+// Every path below `directory`, relative to it; directories end in '/'.
+std::set<std::string> tree(const fs::path& directory) {
+  std::set<std::string> paths;
+  for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+    const std::string path = entry.path().lexically_relative(directory).string();
+    paths.insert(entry.is_directory() && !entry.is_symlink() ? path + "/" : path);
+  }
+  return paths;
+}
+
+// Lays out `paths` below `directory`: a path ending in '/' is a directory, any other a file.
+void layOut(const fs::path& directory, const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    fs::create_directories((directory / path).parent_path());
+    if (path.ends_with('/')) continue;
+    std::ofstream(directory / path) << "G";
+  }
+}
+
+// The recordings' paths in a list file, in its order.
+std::vector<std::string> listedPaths(const std::optional<std::string>& list) {
+  std::vector<std::string> paths;
+  std::istringstream lines(list.value_or(""));
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.front() != '#') paths.push_back(line);
+  }
+  return paths;
+}
+
+// What --rebuild prints when it has written the list.
+std::string listedLine(std::size_t count, const fs::path& list) {
+  return "listed " + std::to_string(count) + (count == 1 ? " recording" : " recordings") + " in '" +
+         list.string() + "'\n";
+}
+
+std::string shapeLine(const fs::path& directory, const std::string& shape) {
+  return "quillon-host: taking '" + directory.string() + "' as a receiver's " + shape + "\n";
+}
+
+// A scratch directory holding the disk under test ("disk") and the user's configuration
+// directory ("xdg"), which a run names in XDG_CONFIG_HOME.
+struct Scratch {
+  fixtures::ReceiverRoot holder = fixtures::ReceiverRoot::temporary();
+  fs::path disk = holder.root() / "disk";
+  fs::path configHome = holder.root() / "xdg";
+
+  // quillon-host on the disk with `arguments`, in `environment`; XDG_CONFIG_HOME is "xdg"
+  // unless the environment given sets it.
+  HostRun run(std::vector<std::string> arguments, std::vector<std::string> environment = {}) const {
+    arguments.insert(arguments.begin(), {"--root", disk.string()});
+    if (std::ranges::none_of(environment, [](const std::string& variable) {
+          return variable.starts_with("XDG_CONFIG_HOME=");
+        })) {
+      environment.push_back("XDG_CONFIG_HOME=" + configHome.string());
+    }
+    return runProgram(kHost, arguments, environment);
+  }
+};
+
+// Each shape is taken as the receiver would mount it, the list has receiver paths on both, and
+// a run that writes no setting makes nothing but the list (and leaves the disk as it was when
+// it writes none). A directory of neither shape is refused before anything is made.
+TEST(DiskShapes, EachIsTakenAsTheReceiverMountsItAndGetsNothingButItsList) {
+  const struct {
+    const char* name;
+    std::vector<std::string> layout;
+    int status;
+    const char* shape;                // the shape taken; nullptr for none
+    std::string message;              // after the shape line; "DISK" is the disk's path
+    std::vector<std::string> listed;  // the list's paths; empty when no list is written
+    const char* list = "movie/recordings.epl";
+  } cases[] = {
+      {"hard disk",
+       {"movie/b.ts", "movie/a.ts", "movie/a.eit", "timeshift/"},
+       0,
+       "hard disk, mounted at /hdd",
+       "",
+       {"/hdd/movie/a.ts", "/hdd/movie/b.ts"}},
+      {"whole root",
+       {"hdd/movie/a.ts", "movie/stray.ts"},
+       0,
+       "whole root",
+       "",
+       {"/hdd/movie/a.ts"},
+       "hdd/movie/recordings.epl"},
+      {"whole root by its settings alone",
+       {"etc/enigma/", "movie/stray.ts"},
+       1,
+       "whole root",
+       "quillon-host: rebuild: DISK/hdd/movie: cannot be opened: No such file or directory\n",
+       {}},
+      {"hard disk without recordings",
+       {"movie/a.eit", "movie/recordings.epl"},
+       1,
+       "hard disk, mounted at /hdd",
+       "quillon-host: rebuild: DISK/movie: no recordings\n",
+       {}},
+      {"neither",
+       {"hdd", "etc/enigma", "Movie/a.ts", "film/movie/a.ts"},
+       2,
+       nullptr,
+       "quillon-host: 'DISK' is no receiver's disk: it holds neither 'DISK/hdd' nor "
+       "'DISK/etc/enigma' (a receiver's root) nor 'DISK/movie' (its hard disk)\n",
+       {}},
+  };
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.name);
+    const Scratch scratch;
+    layOut(scratch.disk, each.layout);
+    const std::optional<std::string> oldList = testsupport::contents(scratch.disk / each.list);
+    const std::set<std::string> before = tree(scratch.disk);
+
+    const HostRun run = scratch.run({"--rebuild"});
+    EXPECT_EQ(each.status, run.status) << run.errors;
+    std::string message = each.message;
+    for (std::size_t at; (at = message.find("DISK")) != std::string::npos;)
+      message.replace(at, 4, scratch.disk.string());
+    EXPECT_EQ((each.shape ? shapeLine(scratch.disk, each.shape) : "") + message, run.errors);
+
+    std::set<std::string> expected = before;
+    if (!each.listed.empty()) {
+      expected.insert(each.list);
+      EXPECT_EQ(listedLine(each.listed.size(), scratch.disk / each.list), run.out);
+      EXPECT_EQ(each.listed, listedPaths(testsupport::contents(scratch.disk / each.list)));
+    } else {
+      EXPECT_EQ("", run.out);
+      EXPECT_EQ(oldList, testsupport::contents(scratch.disk / each.list));
+    }
+    EXPECT_EQ(expected, tree(scratch.disk));
+    EXPECT_FALSE(fs::exists(scratch.configHome));
+  }
+}
+
+// On a hard disk an absolute link, or ".." above the disk, names the receiver's "/", where only
+// /hdd leads back to the disk: a link reaches what it would reach on the receiver, and nothing
+// of this machine around the disk.
+TEST(DiskShapes, LinksOnAHardDiskLeadWhereTheyLeadOnTheReceiver) {
+  const Scratch scratch;
+  layOut(scratch.disk, {"movie/", "archive/in.ts"});
+  layOut(scratch.holder.root(), {"outside/out.ts", "hdd/outside.ts"});
+  const std::string disk = scratch.disk.string(), around = scratch.holder.root().string();
+  const struct {
+    const char* name;
+    std::string target;
+    bool listed;
+  } links[] = {
+      {"absolute-to-hdd.ts", "/hdd/archive/in.ts", true},
+      {"climbing-to-hdd.ts", "../../hdd/archive/in.ts", true},
+      {"relative.ts", "../archive/in.ts", true},
+      {"climbing-far.ts", "../../../../../hdd/./archive/../archive/in.ts", true},
+      {"absolute-to-this-machine.ts", disk + "/archive/in.ts", false},
+      {"absolute-outside.ts", around + "/outside/out.ts", false},
+      {"climbing-outside.ts", "../../outside/out.ts", false},
+      {"climbing-by-its-name-here.ts", "../../disk/archive/in.ts", false},
+      {"climbing-to-the-hdd-here.ts", "../../../hdd/outside.ts", false},
+  };
+  std::vector<std::string> expected;
+  for (const auto& link : links) {
+    fs::create_symlink(link.target, scratch.disk / "movie" / link.name);
+    if (link.listed) expected.push_back(std::string("/hdd/movie/") + link.name);
+  }
+  std::sort(expected.begin(), expected.end());
+
+  const HostRun run = scratch.run({"--rebuild"});
+  EXPECT_EQ(0, run.status) << run.errors;
+  EXPECT_EQ(expected, listedPaths(testsupport::contents(scratch.disk / "movie/recordings.epl")));
+}
+
+// A hard disk keeps no receiver settings: they go to quillon/config in the user's configuration
+// directory, made (0700) when a setting is first written; --config overrides it. A whole root
+// keeps them in its own etc/enigma/config, also made only then. Nothing else is made on a disk.
+TEST(DiskShapes, SettingsAreKeptWhereTheShapeKeepsThem) {
+  const struct {
+    const char* name;
+    const char* recording;
+    std::vector<std::string> environment;  // "SCRATCH" is the scratch directory
+    std::vector<std::string> options;
+    std::string config;  // below the scratch directory
+    std::set<std::string> madeOnTheDisk;
+  } cases[] = {
+      {"XDG_CONFIG_HOME", "movie/a.ts", {}, {}, "xdg/quillon/config", {"movie/recordings.epl"}},
+      {"relative XDG_CONFIG_HOME",
+       "movie/a.ts",
+       {"XDG_CONFIG_HOME=xdg", "HOME=SCRATCH/home"},
+       {},
+       "home/.config/quillon/config",
+       {"movie/recordings.epl"}},
+      {"--config",
+       "movie/a.ts",
+       {},
+       {"--config", "SCRATCH/given"},
+       "given",
+       {"movie/recordings.epl"}},
+      {"whole root",
+       "hdd/movie/a.ts",
+       {},
+       {},
+       "disk/etc/enigma/config",
+       {"hdd/movie/recordings.epl", "etc/", "etc/enigma/", "etc/enigma/config"}},
+  };
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.name);
+    const Scratch scratch;
+    layOut(scratch.disk, {each.recording});
+    const std::set<std::string> before = tree(scratch.disk);
+    const auto inScratch = [&scratch](std::string text) {
+      if (const std::size_t at = text.find("SCRATCH"); at != std::string::npos)
+        text.replace(at, 7, scratch.holder.root().string());
+      return text;
+    };
+    std::vector<std::string> options = {"--rebuild", "--sort", "filedate-descending"};
+    std::vector<std::string> environment;
+    for (const std::string& option : each.options) options.push_back(inScratch(option));
+    for (const std::string& variable : each.environment) environment.push_back(inScratch(variable));
+
+    const HostRun run = scratch.run(options, environment);
+    EXPECT_EQ(0, run.status) << run.errors;
+    const fs::path config = scratch.holder.root() / each.config;
+    EXPECT_EQ("/enigma/plugins/quillon/filesort=4\n", testsupport::contents(config));
+    if (each.config.ends_with("/quillon/config")) {
+      EXPECT_EQ(fs::perms::owner_all,
+                fs::status(config.parent_path()).permissions() & fs::perms::all);
+    }
+    std::set<std::string> made;
+    std::ranges::set_difference(tree(scratch.disk), before, std::inserter(made, made.end()));
+    EXPECT_EQ(each.madeOnTheDisk, made);
+    EXPECT_EQ(each.config.starts_with("xdg/"), fs::exists(scratch.configHome));
+  }
+}
+
+// Three recordings whose names, dates and descriptions put them in six different orders.
+void addRecordings(fixtures::ReceiverRoot& root) {
+  const auto described = [](const char* title) {
+    return fixtures::EventBuilder()
+        .shortEvent("deu", fixtures::dvbText({0x15}, title), fixtures::dvbText({0x15}, ""))
+        .bytes();
+  };
+  root.recording("a.ts", 100, described("Mond"));
+  root.recording("b.ts", 300, described("Apfel"));
+  root.recording("c.ts", 200, described("Zebra"));
+}
+
+// --rebuild chooses in the window as a person would: its list is the window's, whatever the
+// store held before (a sort order other than the one chosen, event information on or off).
+TEST(Rebuild, ChoosesAsThePersonAtTheWindowWould) {
+  const struct {
+    std::vector<std::string> options;
+    std::string keys;    // what a person presses for the same list, on a fresh disk
+    std::string stored;  // the plug-in's settings before the rebuild
+  } cases[] = {
+      {{"--sort", "filename-ascending"}, kRebuildKeys, "filesort=6"},
+      {{"--sort", "filename-descending"}, "ok right down down ok ok exit ok", "filesort=5"},
+      {{"--sort", "filedate-ascending"}, "ok right right down down ok ok exit ok", "filesort=4"},
+      {{"--sort", "filedate-descending"},
+       "ok right right right down down ok ok exit ok",
+       "filesort=1"},
+      {{"--sort", "description-ascending"},
+       "ok right right right right down down ok ok exit ok",
+       "filesort=2"},
+      {{"--sort", "description-descending"},
+       "ok right right right right right down down ok ok exit ok",
+       "filesort=1"},
+      {{"--sort=3"}, "ok right right down down ok ok exit ok", "filesort=6"},
+      {{"--sort", "6", "--eit", "off"},
+       "ok right right right right right down ok down ok ok exit ok",
+       "filesort=1"},
+      {{"--eit=off"}, "ok down ok down ok ok exit ok", "filesort=1"},
+      {{"--eit", "on"}, kRebuildKeys, "eitinfo=0"},
+  };
+  std::set<std::string> lists;
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.options.front() + " " + each.options.back());
+    fixtures::ReceiverRoot atTheWindow = fixtures::ReceiverRoot::temporary();
+    addRecordings(atTheWindow);
+    const HostRun byHand =
+        runProgram(kHost, {"--root", atTheWindow.root().string(), "--keys", each.keys}, {});
+    ASSERT_EQ(0, byHand.status) << byHand.errors;
+
+    fixtures::ReceiverRoot rebuilt = fixtures::ReceiverRoot::temporary();
+    addRecordings(rebuilt);
+    fs::create_directories(rebuilt.root() / "etc/enigma");
+    std::ofstream(rebuilt.root() / "etc/enigma/config")
+        << "/enigma/plugins/quillon/" << each.stored << "\n";
+    std::vector<std::string> arguments = {"--root", rebuilt.root().string(), "--rebuild"};
+    arguments.insert(arguments.end(), each.options.begin(), each.options.end());
+    const HostRun run = runProgram(kHost, arguments, {});
+    EXPECT_EQ(0, run.status) << run.errors;
+    EXPECT_EQ(listedLine(3, rebuilt.recordingsList()), run.out);
+    EXPECT_EQ(atTheWindow.readRecordingsList(), rebuilt.readRecordingsList());
+    lists.insert(rebuilt.readRecordingsList().value_or(""));
+  }
+  // The six orders, and two of them without event information, give lists that all differ.
+  EXPECT_EQ(8u, lists.size());
+}
+
+// The demo disk is rebuilt in one command too.
+TEST(Rebuild, RebuildsTheDemoDisk) {
+  const fixtures::ReceiverRoot elsewhere = fixtures::ReceiverRoot::temporary();
+  const HostRun run =
+      runProgram(kHost, {"--config", (elsewhere.root() / "demo.conf").string(), "--rebuild"}, {});
+  EXPECT_EQ(0, run.status) << run.errors;
+  EXPECT_TRUE(run.out.starts_with("listed 1")) << run.out;
+  EXPECT_TRUE(run.out.ends_with("/demo-disk/hdd/movie/recordings.epl'\n")) << run.out;
+}
+
+}  // namespace
