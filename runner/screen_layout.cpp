@@ -22,7 +22,7 @@ std::string sizeText(TerminalSize size) {
 }
 
 int insideColumnsOf(const eWidgetView& widget) {
-  return std::max(kWidestCharacter, widget.size.width / kCharacterWidth - kFrameColumns);
+  return std::max(kWidestUnit, widget.size.width / kCharacterWidth - kFrameColumns);
 }
 
 void addSeparator(const eRowView& row, int index, int inside, std::vector<BoxLine>& body) {
@@ -52,7 +52,7 @@ void addTextRow(const eRowView& row, int index, int inside, std::vector<BoxLine>
   std::string text = escapeForTerminal(row.text);
   if (row.kind == eRowView::Kind::check) text.insert(0, row.checked ? "[x] " : "[ ] ");
   const int indent =
-      row.align == eRowView::Align::left ? std::clamp(row.indent, 0, inside - kWidestCharacter) : 0;
+      row.align == eRowView::Align::left ? std::clamp(row.indent, 0, inside - kWidestUnit) : 0;
   bool continued = false;
   for (std::string& each : wrapToColumns(text, inside - indent)) {
     BoxLine line;
@@ -122,8 +122,7 @@ int contentLines(const WidgetLayout& layout) {
 std::vector<ScreenLayout::NoticeLine> tooSmallNotice(TerminalSize terminal, TerminalSize needed) {
   const std::string text = "Terminal too small: " + sizeText(terminal) + ", needs " +
                            sizeText(needed) + ". Enlarge it, or press Escape to close.";
-  std::vector<std::string> lines =
-      wrapToColumns(text, std::max(kWidestCharacter, terminal.columns));
+  std::vector<std::string> lines = wrapToColumns(text, std::max(kWidestUnit, terminal.columns));
   lines.resize(std::min(lines.size(), static_cast<std::size_t>(std::max(0, terminal.lines))));
   std::vector<ScreenLayout::NoticeLine> notice;
   const int top = (terminal.lines - static_cast<int>(lines.size())) / 2;

@@ -35,11 +35,28 @@ std::size_t characterLength(std::string_view rest) {
   return length;
 }
 
-bool isControl(std::string_view character) {
-  const auto lead = static_cast<std::uint8_t>(character[0]);
-  if (character.size() == 1) return lead < 0x20 || lead == 0x7F;
-  // U+0080 to U+009F are C2 80 to C2 9F.
-  return lead == 0xC2 && static_cast<std::uint8_t>(character[1]) <= 0x9F;
+// The code point of a well-formed UTF-8 character.
+char32_t codePoint(std::string_view character) {
+  const auto byte = [character](std::size_t index) {
+    return static_cast<char32_t>(static_cast<std::uint8_t>(character[index]));
+  };
+  constexpr char32_t kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  char32_t code = byte(0) & kLeadBits[character.size()];
+  for (std::size_t index = 1; index < character.size(); ++index)
+    code = (code << 6) | (byte(index) & 0x3F);
+  return code;
+}
+
+// Characters that are shown as their bytes: the controls (C0, DEL, C1), and the characters that
+// draw nothing yet change what is seen: the marks that reorder text (a right-to-left override
+// makes "[RLO]gnp.exe" read "exe.png"), the invisible spaces and the byte order mark (two names
+// that differ by one look alike), and the line and paragraph separators. The joiners U+200C and
+// U+200D and the soft hyphen stay: Persian, Indic and emoji text need them.
+bool isShownAsBytes(std::string_view character) {
+  const char32_t code = codePoint(character);
+  return code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x200B || code == 0x200E ||
+         code == 0x200F || (code >= 0x2028 && code <= 0x202E) || code == 0x2060 ||
+         (code >= 0x2066 && code <= 0x2069) || code == 0xFEFF;
 }
 
 void appendEscaped(std::string& out, std::string_view bytes) {
@@ -60,7 +77,7 @@ std::string escapeForTerminal(std::string_view text) {
   while (!text.empty()) {
     const std::size_t length = characterLength(text);
     const std::string_view character = text.substr(0, length == 0 ? 1 : length);
-    if (length == 0 || isControl(character)) {
+    if (length == 0 || isShownAsBytes(character)) {
       appendEscaped(out, character);
     } else {
       out += character;

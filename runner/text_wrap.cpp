@@ -24,7 +24,23 @@ std::pair<utf8proc_int32_t, std::size_t> firstCodePoint(std::string_view text) {
   return {codePoint, static_cast<std::size_t>(length)};
 }
 
+bool isUpperHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
+
+// The length of the escape (runner/terminal_escape.h) that `text` starts with, or 0.
+std::size_t escapeLength(std::string_view text) {
+  constexpr std::size_t kLength = 4;  // \xNN
+  const bool escape = text.size() >= kLength && text.starts_with("\\x") &&
+                      isUpperHexDigit(text[2]) && isUpperHexDigit(text[3]);
+  return escape ? kLength : 0;
+}
+
+// The first piece of `text` that a line may not break: an escape, or a character with the marks
+// that combine with it.
 Character firstCharacter(std::string_view text) {
+  if (const std::size_t escape = escapeLength(text); escape > 0)
+    return {text.substr(0, escape), static_cast<int>(escape)};
   auto [codePoint, length] = firstCodePoint(text);
   const int columns = utf8proc_charwidth(codePoint);
   while (length < text.size()) {
@@ -112,7 +128,7 @@ int terminalColumns(std::string_view text) {
 }
 
 std::vector<std::string> wrapToColumns(std::string_view text, int columns) {
-  assert(columns >= kWidestCharacter);
+  assert(columns >= kWidestUnit);
   if (terminalColumns(text) <= columns) return {std::string(text)};
   LineBreaker breaker(columns);
   while (!text.empty()) {

@@ -1,6 +1,7 @@
 // Text for a terminal: measured in terminal columns and wrapped to a width (accented, Greek,
-// Cyrillic and CJK text must take the columns a terminal gives it, whatever the locale), and
-// escaped where it may not reach the terminal as it is (shown as \xNN).
+// Cyrillic and CJK text must take the columns a terminal gives it, whatever the locale, and an
+// escape is never broken), and escaped where it may not reach the terminal as it is (shown as
+// \xNN).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -50,12 +51,16 @@ TEST(WrapToColumns, BreaksBetweenWordsAndInsideWordsLongerThanALine) {
       {"leading blanks stay with the first word", "  abc def", 5, {"  abc", "def"}},
       {"a word longer than a line is broken", "abcdefghij", 4, {"abcd", "efgh", "ij"}},
       {"a long word fills the line it starts on", "ab cdefghij", 4, {"ab c", "defg", "hij"}},
-      {"a wide character that does not fit goes on the next line", "a 日本", 3, {"a", "日", "本"}},
+      {"a wide character that does not fit goes on the next line",
+       "abc 日本語",
+       5,
+       {"abc", "日本", "語"}},
       {"CJK two columns a character", "日本語のテキスト", 5, {"日本", "語の", "テキ", "スト"}},
       {"a combining accent stays with its letter",
-       "e\u0301e\u0301e\u0301",
-       2,
-       {"e\u0301e\u0301", "e\u0301"}},
+       "e\u0301e\u0301e\u0301e\u0301e\u0301",
+       4,
+       {"e\u0301e\u0301e\u0301e\u0301", "e\u0301"}},
+      {"an escape is never broken", "ab\\xE2\\x80\\x8Bcd", 6, {"ab\\xE2", "\\x80", "\\x8Bcd"}},
   };
   for (const auto& each : cases) {
     const std::vector<std::string> lines = wrapToColumns(each.text, each.columns);
@@ -76,6 +81,7 @@ TEST(CutToColumns, KeepsTheLongestStartThatFits) {
       {"accented letters one column each", "Grüße", 3, "Grü"},
       {"no half of a CJK character", "日本語", 3, "日"},
       {"nothing", "abc", 0, ""},
+      {"no half of an escape", "a\\x1Bb", 3, "a"},
   };
   for (const auto& each : cases)
     EXPECT_EQ(each.start, cutToColumns(each.text, each.columns)) << each.name;
@@ -107,6 +113,10 @@ TEST(TerminalEscape, ControlsAndMalformedBytesAreShownByteForByte) {
       {"beyond U+10FFFF", "\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},
       {"cut off at the end", "ab\xE6\x9D", "ab\\xE6\\x9D"},
       {"Latin-1 byte", "M\xFCller", "M\\xFCller"},
+      {"right-to-left override and its end", "a\u202Egnp.exe\u202C",
+       "a\\xE2\\x80\\xAEgnp.exe\\xE2\\x80\\xAC"},
+      {"joiners, soft hyphen and the neighbours of the ranges stay",
+       "\u200C\u200D\u00AD\u2027\u202F\u2065\u206A", "\u200C\u200D\u00AD\u2027\u202F\u2065\u206A"},
   };
   for (const auto& [what, text, shown] : cases) EXPECT_EQ(shown, escapeForTerminal(text)) << what;
 }
