@@ -73,11 +73,29 @@ eString nameFromEventFile(const host::Directory& directory, std::string_view pat
   return nameFromEvent(event);
 }
 
-// Broadcast titles may hold control bytes; in a list of lines they would break the line.
-void blankControlBytes(eString& text) {
-  std::replace_if(
-      text.begin(), text.end(),
-      [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, ' ');
+// Broadcast titles and file names may hold control bytes and the line and paragraph separators
+// U+2028 and U+2029; in a list of lines they would break the line, so each becomes a blank, as
+// the DVB line break does. The event parser has dropped the other DVB control codes (C1).
+void blankLineBreakers(eString& text) {
+  const auto isSeparatorAt = [&text](std::size_t index) {  // E2 80 A8 or E2 80 A9
+    return index + 2 < text.size() && text.compare(index, 2, "\xE2\x80") == 0 &&
+           (text[index + 2] == '\xA8' || text[index + 2] == '\xA9');
+  };
+  std::size_t kept = 0;
+  for (std::size_t index = 0; index < text.size(); ++index) {
+    const auto byte = static_cast<unsigned char>(text[index]);
+    if (byte == 0xE2 && isSeparatorAt(index)) {
+      text[kept++] = ' ';
+      index += 2;
+    } else {
+      text[kept++] = byte < 0x20 || byte == 0x7F ? ' ' : text[index];
+    }
+  }
+  text.resize(kept);
+}
+
+bool isBlank(std::string_view text) {
+  return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
 }  // namespace
@@ -89,10 +107,15 @@ std::string_view withoutTsSuffix(std::string_view text) {
 eString describeRecording(const host::Directory& directory, std::string_view path,
                           std::string_view name, std::optional<unsigned char> listedEventFileType) {
   eString result;
-  if (eventInformationWanted() && listedEventFileType)
+  if (eventInformationWanted() && listedEventFileType) {
     result = nameFromEventFile(directory, path, *listedEventFileType);
-  if (result.empty()) result = eString(withoutTsSuffix(name));
-  blankControlBytes(result);
+    blankLineBreakers(result);
+  }
+  // A title of nothing but blanks and controls would show as a blank line in the list.
+  if (isBlank(result)) {
+    result = eString(withoutTsSuffix(name));
+    blankLineBreakers(result);
+  }
   return result;
 }
 

@@ -28,7 +28,8 @@ eString getFileName(eString path, eString name);
 // listed the directory knows better than an open whether there is one: `listedEventFileType`
 // is nothing when the listing shows none (no open is tried), DT_REG when it shows a regular
 // file (opened at once), any other type when it must be checked before an open. Control bytes
-// become blanks, so that the name fits on a line.
+// and the line and paragraph separators (U+2028, U+2029) become blanks, so that the name fits
+// on a line; a title that is then nothing but blanks gives way to the file name.
 eString describeRecording(const host::Directory& directory, std::string_view path,
                           std::string_view name,
                           std::optional<unsigned char> listedEventFileType = DT_UNKNOWN);

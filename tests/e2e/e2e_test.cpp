@@ -4,9 +4,11 @@
 // difference before committing it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -154,6 +156,106 @@ TEST(EndToEnd, NamesFromTheDiskReachTheTerminalEscaped) {
       << run.out;
   EXPECT_EQ(std::string::npos, run.out.find('\x1B')) << run.out;
   EXPECT_EQ(std::string::npos, run.out.find("\xC2\x9B")) << run.out;
+}
+
+// Mends a fault: characters that draw nothing reached the report raw. A right-to-left override
+// made "a[RLO]gnp.exe" read "aexe.png", and names that differ by a zero-width space looked
+// alike. Each is shown as its bytes, whether a file name or a title holds it; the list keeps
+// paths and titles byte for byte but for the line and paragraph separators, which become blanks
+// in a description, as the DVB line break does. The joiners and the soft hyphen stay.
+TEST(EndToEnd, InvisibleCharactersAreShownAsTheirBytesAndTheListKeepsThem) {
+  const struct {
+    const char* what;
+    std::string character;
+    std::string shown;    // in the report
+    bool blankInTheList;  // in a description
+  } cases[] = {
+      {"left-to-right mark", "\u200E", "\\xE2\\x80\\x8E", false},
+      {"right-to-left mark", "\u200F", "\\xE2\\x80\\x8F", false},
+      {"left-to-right embedding", "\u202A", "\\xE2\\x80\\xAA", false},
+      {"right-to-left embedding", "\u202B", "\\xE2\\x80\\xAB", false},
+      {"pop directional formatting", "\u202C", "\\xE2\\x80\\xAC", false},
+      {"left-to-right override", "\u202D", "\\xE2\\x80\\xAD", false},
+      {"right-to-left override", "\u202E", "\\xE2\\x80\\xAE", false},
+      {"left-to-right isolate", "\u2066", "\\xE2\\x81\\xA6", false},
+      {"right-to-left isolate", "\u2067", "\\xE2\\x81\\xA7", false},
+      {"first strong isolate", "\u2068", "\\xE2\\x81\\xA8", false},
+      {"pop directional isolate", "\u2069", "\\xE2\\x81\\xA9", false},
+      {"zero-width space", "\u200B", "\\xE2\\x80\\x8B", false},
+      {"word joiner", "\u2060", "\\xE2\\x81\\xA0", false},
+      {"byte order mark", "\uFEFF", "\\xEF\\xBB\\xBF", false},
+      {"line separator", "\u2028", "\\xE2\\x80\\xA8", true},
+      {"paragraph separator", "\u2029", "\\xE2\\x80\\xA9", true},
+      {"zero-width non-joiner", "\u200C", "\u200C", false},
+      {"zero-width joiner", "\u200D", "\u200D", false},
+      {"soft hyphen", "\u00AD", "\u00AD", false},
+  };
+  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  for (std::size_t index = 0; index < std::size(cases); ++index) {
+    const std::string text = "a" + cases[index].character + "b";
+    root.recording("name " + std::to_string(index) + " " + text + ".ts", 100);
+    root.recording(
+        "title " + std::to_string(index) + ".ts", 100,
+        fixtures::EventBuilder().shortEvent("deu", fixtures::dvbText({0x15}, text), {}).bytes());
+  }
+  const HostRun run = runProgram(
+      kHost, {"--root", root.root().string(), "--keys", readFile(kCases + "rebuild.keys")}, {});
+  ASSERT_EQ(0, run.status) << run.errors;
+  const std::string list = root.readRecordingsList().value_or("");
+  const auto record = [](const std::string& path, const std::string& description) {
+    return "#SERVICE: 1:0:1:0:0:0:000000:0:0:0:" + path + "\n#DESCRIPTION: " + description +
+           "\n#TYPE 16385\n" + path + "\n";
+  };
+  for (std::size_t index = 0; index < std::size(cases); ++index) {
+    const auto& [what, character, shown, blankInTheList] = cases[index];
+    SCOPED_TRACE(what);
+    const std::string number = std::to_string(index);
+    const std::string described = "a" + (blankInTheList ? " " : character) + "b";
+    const std::string describedShown = "a" + (blankInTheList ? " " : shown) + "b";
+    const std::string name = "/hdd/movie/name " + number + " a" + character + "b.ts";
+    const std::string title = "/hdd/movie/title " + number + ".ts";
+    EXPECT_NE(std::string::npos, list.find(record(name, "name " + number + " " + described)));
+    EXPECT_NE(std::string::npos, list.find(record(title, described)));
+    EXPECT_NE(std::string::npos,
+              run.out.find("\n  /hdd/movie/name " + number + " a" + shown + "b.ts: name " + number +
+                           " " + describedShown + "\n"));
+    EXPECT_NE(std::string::npos, run.out.find("\n  " + title + ": " + describedShown + "\n"));
+    if (shown != character) {
+      EXPECT_EQ(std::string::npos, run.out.find(character));
+    }
+  }
+  EXPECT_EQ(1 + 4 * 2 * std::size(cases),
+            static_cast<std::size_t>(std::count(list.begin(), list.end(), '\n')));
+}
+
+// Mends a fault: a title of blanks or C0 bytes gave a blank name, where one of C1 codes (which
+// the event parser drops) gave the file name. Whatever it held, a title that is nothing but
+// blanks once its controls are blanked or dropped gives the file name.
+TEST(EndToEnd, ATitleOfBlanksAndControlsGivesTheFileName) {
+  const struct {
+    const char* what;
+    fixtures::Bytes title;
+  } cases[] = {
+      {"blanks", fixtures::dvbText("   ")},
+      {"C0 bytes", fixtures::dvbText({0x15}, "\x01\x1B\x1F")},
+      {"DEL and a blank", fixtures::dvbText("\x7F ")},
+      {"C1 codes (emphasis on and off)", fixtures::dvbText("\x86\x87")},
+      {"DVB line breaks", fixtures::dvbText("\x8A\x8A")},
+      {"line and paragraph separators", fixtures::dvbText({0x15}, "\u2028 \u2029")},
+  };
+  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  for (std::size_t index = 0; index < std::size(cases); ++index) {
+    root.recording("blank " + std::to_string(index) + ".ts", 100,
+                   fixtures::EventBuilder().shortEvent("deu", cases[index].title, {}).bytes());
+  }
+  const HostRun run = runProgram(
+      kHost, {"--root", root.root().string(), "--keys", readFile(kCases + "rebuild.keys")}, {});
+  ASSERT_EQ(0, run.status) << run.errors;
+  const std::string list = root.readRecordingsList().value_or("");
+  for (std::size_t index = 0; index < std::size(cases); ++index) {
+    const std::string name = "blank " + std::to_string(index);
+    EXPECT_NE(std::string::npos, list.find("#DESCRIPTION: " + name + "\n")) << cases[index].what;
+  }
 }
 
 // Each mistake's status and message after "quillon-host: "; a message without a final newline
