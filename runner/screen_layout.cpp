@@ -1,7 +1,12 @@
 #include "runner/screen_layout.h"
 
+#include <libintl.h>
+
 #include <algorithm>
+#include <clocale>
+#include <initializer_list>
 #include <string_view>
+#include <utility>
 
 #include "host/gui/geometry.h"
 #include "host/line_reader.h"
@@ -119,9 +124,23 @@ int contentLines(const WidgetLayout& layout) {
   return 2 + static_cast<int>(layout.body.size()) + 1 + foot;
 }
 
+// `text` with each `{name}` of `values` put in, wherever the translation has it.
+std::string withValues(std::string text,
+                       std::initializer_list<std::pair<std::string_view, std::string>> values) {
+  for (const auto& [name, value] : values) {
+    if (const std::size_t at = text.find(name); at != std::string::npos)
+      text.replace(at, name.size(), value);
+  }
+  return text;
+}
+
 std::vector<ScreenLayout::NoticeLine> tooSmallNotice(TerminalSize terminal, TerminalSize needed) {
-  const std::string text = "Terminal too small: " + sizeText(terminal) + ", needs " +
-                           sizeText(needed) + ". Enlarge it, or press Escape to close.";
+  // Translated as the host's other texts on the display are.
+  const std::string text = withValues(
+      dcgettext(nullptr,
+                "Terminal too small: {size}, needs {needed}. Enlarge it, or press Escape to close.",
+                LC_MESSAGES),
+      {{"{size}", sizeText(terminal)}, {"{needed}", sizeText(needed)}});
   std::vector<std::string> lines = wrapToColumns(text, std::max(kWidestUnit, terminal.columns));
   lines.resize(std::min(lines.size(), static_cast<std::size_t>(std::max(0, terminal.lines))));
   std::vector<ScreenLayout::NoticeLine> notice;

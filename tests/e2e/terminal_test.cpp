@@ -152,9 +152,11 @@ class RealTerminal : public testing::Test {
 TEST_F(RealTerminal, TheFrameStaysWholeAtEverySizeAndASignalEndsItWithTheTerminalRestored) {
   const struct {
     std::string language;
-    std::string help;  // the last word of the wrapped help line
-    bool terminate;    // SIGTERM rather than Ctrl-C
-  } cases[] = {{"en", "name", false}, {"de", "EIT-Datei zu nehmen", true}};
+    std::string help;      // the last word of the wrapped help line
+    std::string tooSmall;  // the start of the notice of a terminal too small
+    bool terminate;        // SIGTERM rather than Ctrl-C
+  } cases[] = {{"en", "name", "Terminal too small: 30x10,", false},
+               {"de", "EIT-Datei zu nehmen", "Terminal zu klein: 30x10,", true}};
   for (const auto& each : cases) {
     SCOPED_TRACE(each.language);
     const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
@@ -175,7 +177,7 @@ TEST_F(RealTerminal, TheFrameStaysWholeAtEverySizeAndASignalEndsItWithTheTermina
 
     // Too small: the display says so, and ok (which would clear the mark) does nothing.
     pane.resize({30, 10});
-    EXPECT_TRUE(pane.waitUntil([&] { return shows(pane.screen(), "Terminal too small: 30x10,"); }));
+    EXPECT_TRUE(pane.waitUntil([&] { return shows(pane.screen(), each.tooSmall); }));
     EXPECT_FALSE(shows(pane.screen(), "┌"));
     pane.press("Enter");
     pane.resize({80, 24});
