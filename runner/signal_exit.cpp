@@ -8,7 +8,7 @@
 namespace signal_exit {
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 // Lock-free slots, so that the handler reads a consistent set whenever it runs.
 std::array<std::atomic<Cleanup>, kMaxCleanups> cleanups{};

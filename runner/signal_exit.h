@@ -1,8 +1,10 @@
-// The one owner of the signals that end quillon-host. SIGINT, SIGTERM and SIGHUP run the
-// clean-ups registered here (a temporary file removed, the terminal restored), then end the
+// The one owner of the signals that end quillon-host. SIGINT, SIGTERM, SIGHUP and SIGQUIT run
+// the clean-ups registered here (a temporary file removed, the terminal restored), then end the
 // process by the same signal, so that its parent sees how it ended (a shell reports 130 for
-// Ctrl-C, 143 for SIGTERM). Installed before ncurses starts, which then leaves these signals
-// alone (it catches them only where they still have their default action).
+// Ctrl-C, 143 for SIGTERM, 131 for Ctrl-\, which may leave a core dump as SIGQUIT does).
+// Installed before ncurses starts, which then leaves these signals alone (it catches them only
+// where they still have their default action). The signals that stop the process are the
+// terminal display's (runner/job_control.h).
 #pragma once
 
 namespace signal_exit {
@@ -10,8 +12,8 @@ namespace signal_exit {
 // A clean-up run from the signal handler: it may use async-signal-safe calls only.
 using Cleanup = void (*)() noexcept;
 
-// Installs the handlers for SIGINT, SIGTERM and SIGHUP, except for a signal that was ignored
-// when the program started (it stays ignored). Idempotent.
+// Installs the handlers for SIGINT, SIGTERM, SIGHUP and SIGQUIT, except for a signal that was
+// ignored when the program started (it stays ignored). Idempotent.
 void install();
 
 // Registers `cleanup`; clean-ups run last registered first. At most kMaxCleanups are held;

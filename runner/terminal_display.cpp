@@ -1,6 +1,8 @@
 #include "runner/terminal_display.h"
 
 #include <curses.h>
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -21,13 +23,17 @@ constexpr int kEscape = 27;
 
 // What a signal handler needs to give the terminal back, prepared in advance because it may
 // not allocate or call ncurses: the terminal's modes before ncurses took it over, and the
-// bytes that undo what ncurses changed on the screen.
+// bytes that undo what ncurses changed on the screen. `terminalTaken` says whether ncurses
+// holds the terminal now, so that it is given back once, and not while ncurses is away.
 termios savedModes;
 std::array<char, 256> resetBytes;
 std::atomic<std::size_t> resetLength{0};
+std::atomic<bool> terminalTaken{false};
 static_assert(std::atomic<std::size_t>::is_always_lock_free);
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-void restoreTerminal() noexcept {
+void giveBackTerminal() noexcept {
+  if (!terminalTaken.exchange(false)) return;
   if (const std::size_t length = resetLength.load(); length > 0) {
     [[maybe_unused]] const ssize_t written = ::write(STDOUT_FILENO, resetBytes.data(), length);
   }
@@ -165,16 +171,20 @@ void drawWidget(const WidgetLayout& layout) {
 
 }  // namespace
 
-TerminalDisplay::TerminalDisplay() {
+// The job-control handlers come first (a member), so that ncurses finds SIGTSTP taken.
+TerminalDisplay::TerminalDisplay() : jobControl_(giveBackTerminal) {
   ::tcgetattr(STDIN_FILENO, &savedModes);
   // Only fails where other clean-ups fill every place; the terminal is then restored on an
   // ordinary end alone, as ncurses would have it.
-  signal_exit::addCleanup(restoreTerminal);
+  signal_exit::addCleanup(giveBackTerminal);
   initscr();
   prepareResetBytes();
   cbreak();
   noecho();
   keypad(stdscr, TRUE);
+  // The key loop waits for the terminal and for the process to be continued at once (poll),
+  // and reads keys only when there are some.
+  nodelay(stdscr, TRUE);
   set_escdelay(25);
   curs_set(0);
   if (has_colors()) {
@@ -182,11 +192,13 @@ TerminalDisplay::TerminalDisplay() {
     init_pair(kWindowColours, COLOR_WHITE, COLOR_BLUE);
     init_pair(kCurrentColours, COLOR_BLACK, COLOR_CYAN);
   }
+  terminalTaken.store(true);
 }
 
 TerminalDisplay::~TerminalDisplay() {
+  terminalTaken.store(false);
   endwin();
-  signal_exit::removeCleanup(restoreTerminal);
+  signal_exit::removeCleanup(giveBackTerminal);
 }
 
 void TerminalDisplay::refresh(const eScreenFrame& frame) {
@@ -205,10 +217,40 @@ void TerminalDisplay::redraw() {
   ::refresh();
 }
 
+// A stop gave the terminal back behind ncurses' back (or, after SIGSTOP, left it to the shell
+// as it was): ncurses leaves it properly, then enters it again, keypad mode included, and the
+// display is drawn anew at the terminal's present size, which may have changed meanwhile
+// without a SIGWINCH reaching a stopped process.
+void TerminalDisplay::takeBackTerminal() {
+  terminalTaken.store(false);
+  endwin();
+  winsize size = {};
+  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && is_term_resized(size.ws_row, size.ws_col))
+    resize_term(size.ws_row, size.ws_col);
+  // Leaving cleared ncurses' note that the keypad is on, so entering again would not say so.
+  keypad(stdscr, TRUE);
+  redraw();
+  terminalTaken.store(true);
+}
+
+bool TerminalDisplay::waitForInput() {
+  pollfd watched[] = {{STDIN_FILENO, POLLIN, 0}, {jobControl_.continuedDescriptor(), POLLIN, 0}};
+  if (::poll(watched, std::size(watched), -1) <= 0) return false;  // a signal came
+  return watched[0].revents != 0;
+}
+
 std::optional<eRCKey> TerminalDisplay::nextKey() {
+  bool inputWaiting = false;
   for (;;) {
+    if (jobControl_.takeContinued()) takeBackTerminal();
     const int key = getch();
-    if (key == ERR) return std::nullopt;
+    if (key == ERR) {
+      // The terminal said it had input, yet gave none: it is gone.
+      if (inputWaiting) return std::nullopt;
+      inputWaiting = waitForInput();
+      continue;
+    }
+    inputWaiting = false;
     if (key == KEY_RESIZE) {
       redraw();
       continue;

@@ -9,11 +9,13 @@
 
 #include "host/gui/keysource.h"
 #include "host/gui/screen.h"
+#include "runner/job_control.h"
 
 class TerminalDisplay : public eScreen, public eKeySource {
  public:
   // Takes over the terminal until destroyed; a signal that ends the process meanwhile (see
-  // runner/signal_exit.h, installed first) restores it.
+  // runner/signal_exit.h, installed first) restores it, and one that stops it gives it back
+  // until the process is continued (runner/job_control.h).
   TerminalDisplay();
   TerminalDisplay(const TerminalDisplay&) = delete;
   TerminalDisplay& operator=(const TerminalDisplay&) = delete;
@@ -28,7 +30,12 @@ class TerminalDisplay : public eScreen, public eKeySource {
  private:
   // Draws the last frame for the terminal's present size.
   void redraw();
+  // Takes the terminal back once the process has been continued after a stop.
+  void takeBackTerminal();
+  // Waits until the terminal has input (true) or a signal came (false).
+  bool waitForInput();
 
+  job_control::Handlers jobControl_;
   eScreenFrame lastFrame_;
   bool tooSmall_ = false;
 };

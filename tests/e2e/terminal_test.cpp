@@ -1,7 +1,9 @@
 // quillon-host in a real terminal: tmux runs it in a pane of a chosen size, and what the pane
 // shows is read back with capture-pane. The frame must stay whole at any size the display
-// accepts, a resize must lay it out anew, and a signal must end it with the terminal restored.
+// accepts, a resize must lay it out anew, a signal must end it with the terminal restored, and
+// a stop must give the terminal back to the shell and `fg` take it again, every key working.
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -29,20 +31,37 @@ const std::string kHost = QUILLON_HOST_PATH;
 const char* const kShell =
     "trap : INT; /bin/sh -c 'echo $$ >\"$0\"; exec \"$@\"' \"$0.pid\" \"$@\"; echo $? >\"$0\"";
 
+// What runs in the pane: quillon-host itself, or an interactive shell with job control, into
+// which the test types the command that runs quillon-host.
+enum class Shell { none, interactive };
+
 // A detached tmux server of its own, with one pane that runs quillon-host on `root` and, when
 // it has ended, writes the status a shell shows to a file; the pane stays after the program
 // ends, so that the terminal's state can be read.
 class TerminalPane {
  public:
-  TerminalPane(const fixtures::ReceiverRoot& root, TerminalSize size, const std::string& language)
+  TerminalPane(const fixtures::ReceiverRoot& root, TerminalSize size, const std::string& language,
+               Shell shell = Shell::none)
       : socket_((root.root() / "tmux.socket").string()),
         configuration_((root.root() / "tmux.conf").string()),
         report_(root.root() / "exit-status") {
     std::ofstream(configuration_) << "set -g remain-on-exit on\n";
     const std::string columns = std::to_string(size.columns), lines = std::to_string(size.lines);
-    tmux({"new-session", "-d", "-s", "quillon", "-x", columns, "-y", lines, "/bin/sh", "-c", kShell,
-          report_.string(), kHost, "--root", root.root().string()},
-         {"LC_ALL=C.UTF-8", "LANGUAGE=" + language});
+    std::vector<std::string> command = {"new-session", "-d",    "-s", "quillon",
+                                        "-x",          columns, "-y", lines};
+    const std::vector<std::string> environment = {"LC_ALL=C.UTF-8", "LANGUAGE=" + language,
+                                                  "PS1=$ ", "HISTFILE="};
+    if (shell == Shell::none) {
+      command.insert(command.end(), {"/bin/sh", "-c", kShell, report_.string(), kHost, "--root",
+                                     root.root().string()});
+      tmux(command, environment);
+      return;
+    }
+    command.insert(command.end(), {"bash", "--norc", "--noprofile", "-i"});
+    tmux(command, environment);
+    // quillon-host as the shell's job, its process id noted; the status is asked for at the end.
+    type("/bin/sh -c 'echo $$ >" + report_.string() + ".pid; exec " + kHost + " --root " +
+         root.root().string() + "'");
   }
   ~TerminalPane() { tmux({"kill-server"}); }
 
@@ -54,11 +73,18 @@ class TerminalPane {
     return lines;
   }
   void press(const std::string& key) { tmux({"send-keys", "-t", "quillon", key}); }
+  // Types a line into the pane, as a user would, and ends it with Enter.
+  void type(const std::string& line) {
+    tmux({"send-keys", "-t", "quillon", "-l", line});
+    press("Enter");
+  }
   void resize(TerminalSize size) {
     tmux({"resize-window", "-t", "quillon", "-x", std::to_string(size.columns), "-y",
           std::to_string(size.lines)});
   }
-  // The status a shell would show for quillon-host; empty while it runs.
+  // The status a shell would show for quillon-host; empty while it runs (in an interactive
+  // shell, until askForExitStatus).
+  void askForExitStatus() { type("echo $? >" + report_.string()); }
   std::string exitStatus() const {
     std::string status;
     std::ifstream(report_) >> status;
@@ -195,6 +221,70 @@ TEST_F(RealTerminal, TheFrameStaysWholeAtEverySizeAndASignalEndsItWithTheTermina
     EXPECT_EQ("0 0", pane.query("#{alternate_on} #{keypad_cursor_flag}"));
     EXPECT_FALSE(shows(pane.screen(), "┌"));
   }
+}
+
+// Mends two faults: Ctrl-Z, then `fg`, left keypad mode off, so that the first arrow key came as
+// ESC [ A, was read as Escape and closed the window; and Ctrl-\ (SIGQUIT) ended the program
+// with the terminal as ncurses had it. A stop gives the terminal back to the shell where it can
+// (SIGSTOP cannot be caught); `fg` brings the display back, at the terminal's size of then, with
+// every key reading as itself. Run in an interactive shell, as a user meets it.
+TEST_F(RealTerminal, AStoppedRunComesBackWithEveryKeyAndCtrlBackslashEndsIt) {
+  rlimit coreLimit = {};
+  ASSERT_EQ(0, ::getrlimit(RLIMIT_CORE, &coreLimit));
+  const rlimit noCoreDump = {0, coreLimit.rlim_max};  // Ctrl-\ would leave one
+  ASSERT_EQ(0, ::setrlimit(RLIMIT_CORE, &noCoreDump));
+  const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  TerminalPane pane(root, {80, 24}, "en", Shell::interactive);
+  ::setrlimit(RLIMIT_CORE, &coreLimit);
+  const auto frameWhole = [&] { return frameFault(pane.screen()).empty(); };
+  ASSERT_TRUE(pane.waitUntil(frameWhole)) << frameFault(pane.screen());
+  pane.press("Escape");
+  const auto rowShown = [&](const std::string& help) {
+    return [&pane, help] {
+      const std::vector<std::string> screen = pane.screen();
+      return shows(screen, "│ " + help) && frameFault(screen).empty();
+    };
+  };
+  ASSERT_TRUE(pane.waitUntil(rowShown("Select sort type"))) << frameFault(pane.screen());
+  const pid_t program = pane.programId();
+  ASSERT_GT(program, 0);
+
+  const struct {
+    const char* how;
+    bool ctrlZ;  // else SIGSTOP from elsewhere
+  } stops[] = {{"Ctrl-Z", true}, {"SIGSTOP", false}};
+  for (const auto& stop : stops) {
+    SCOPED_TRACE(stop.how);
+    if (stop.ctrlZ) {
+      pane.press("C-z");
+      // Given back before the stop: the ordinary screen, the keypad's normal keys, the cursor.
+      EXPECT_TRUE(pane.waitUntil([&] { return shows(pane.screen(), "Stopped"); }));
+      EXPECT_EQ("0 0 1", pane.query("#{alternate_on} #{keypad_cursor_flag} #{cursor_flag}"));
+    } else {
+      ASSERT_EQ(0, ::kill(program, SIGSTOP));
+      EXPECT_TRUE(pane.waitUntil([&] { return shows(pane.screen(), "Stopped"); }));
+    }
+    // No SIGWINCH reaches a stopped program: it must measure the terminal when it goes on.
+    pane.resize({60, 16});
+    pane.type("fg");
+    EXPECT_TRUE(pane.waitUntil([&] {
+      return pane.screen().size() == 16 && rowShown("Select sort type")() &&
+             pane.query("#{alternate_on} #{keypad_cursor_flag}") == "1 1";
+    })) << frameFault(pane.screen());
+    pane.press("Down");
+    EXPECT_TRUE(pane.waitUntil(rowShown("Enable to use"))) << frameFault(pane.screen());
+    pane.press("Up");
+    EXPECT_TRUE(pane.waitUntil(rowShown("Select sort type"))) << frameFault(pane.screen());
+    pane.resize({80, 24});
+  }
+
+  pane.press("C-\\");
+  ASSERT_TRUE(pane.waitUntil([&] { return ::kill(program, 0) != 0; }));
+  pane.askForExitStatus();
+  ASSERT_TRUE(pane.waitUntil([&] { return !pane.exitStatus().empty(); }));
+  EXPECT_EQ("131", pane.exitStatus());
+  EXPECT_EQ("0 0 1", pane.query("#{alternate_on} #{keypad_cursor_flag} #{cursor_flag}"));
+  EXPECT_FALSE(shows(pane.screen(), "┌"));
 }
 
 }  // namespace

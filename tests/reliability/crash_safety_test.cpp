@@ -6,6 +6,7 @@
 // between. A catchable signal during the write removes the temporary file and ends the program
 // by that signal.
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <gmock/gmock.h>
@@ -293,8 +294,13 @@ TEST_F(SignalDuringTheWrite, RemovesTheTemporaryFileAndEndsTheHostByThatSignal) 
   });
   ASSERT_NE(calls.end(), syncOfTheList) << "the host wrote no temporary list";
 
-  for (const auto& [name, number] :
-       {std::pair{"INT", SIGINT}, std::pair{"TERM", SIGTERM}, std::pair{"HUP", SIGHUP}}) {
+  // SIGQUIT's default action would leave a core dump of the host beside the test.
+  rlimit coreLimit = {};
+  ASSERT_EQ(0, ::getrlimit(RLIMIT_CORE, &coreLimit));
+  const rlimit noCoreDump = {0, coreLimit.rlim_max};
+  ASSERT_EQ(0, ::setrlimit(RLIMIT_CORE, &noCoreDump));
+  for (const auto& [name, number] : {std::pair{"INT", SIGINT}, std::pair{"TERM", SIGTERM},
+                                     std::pair{"HUP", SIGHUP}, std::pair{"QUIT", SIGQUIT}}) {
     SCOPED_TRACE(name);
     fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
     layOut(root);
@@ -303,6 +309,7 @@ TEST_F(SignalDuringTheWrite, RemovesTheTemporaryFileAndEndsTheHostByThatSignal) 
     EXPECT_EQ(kOldList, contents(root.recordingsList()));
     EXPECT_THAT(names(root.movieDirectory()), ElementsAreArray(before));
   }
+  ::setrlimit(RLIMIT_CORE, &coreLimit);
 }
 
 }  // namespace

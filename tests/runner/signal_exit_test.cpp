@@ -1,8 +1,9 @@
-// How SIGINT, SIGTERM and SIGHUP end quillon-host: the clean-ups run, last registered first,
-// and the process ends by the signal itself, as its parent (a shell) expects.
+// How SIGINT, SIGTERM, SIGHUP and SIGQUIT end quillon-host: the clean-ups run, last registered
+// first, and the process ends by the signal itself, as its parent (a shell) expects.
 #include "runner/signal_exit.h"
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,6 +41,8 @@ Ending endChildBy(int signalNumber, bool ignoredAtStart = false) {
   if (child == 0) {
     ::close(pipeFds[0]);
     reportFd = pipeFds[1];
+    const rlimit noCoreDump = {0, 0};  // SIGQUIT's default action would write one
+    ::setrlimit(RLIMIT_CORE, &noCoreDump);
     if (ignoredAtStart) ::signal(signalNumber, SIG_IGN);
     signal_exit::install();
     signal_exit::addCleanup(first);
@@ -61,8 +64,10 @@ Ending endChildBy(int signalNumber, bool ignoredAtStart = false) {
   return ending;
 }
 
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
 TEST(SignalExit, CleanupsRunLastFirstAndTheSignalEndsTheProcess) {
-  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int signalNumber : kEndingSignals) {
     const Ending ending = endChildBy(signalNumber);
     EXPECT_EQ(signalNumber, ending.signal) << strsignal(signalNumber);
     EXPECT_EQ("21", ending.cleanups) << strsignal(signalNumber);
@@ -70,7 +75,7 @@ TEST(SignalExit, CleanupsRunLastFirstAndTheSignalEndsTheProcess) {
 }
 
 TEST(SignalExit, ASignalIgnoredAtStartStaysIgnored) {
-  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int signalNumber : kEndingSignals) {
     const Ending ending = endChildBy(signalNumber, true);
     EXPECT_EQ(0, ending.signal) << strsignal(signalNumber);
     EXPECT_EQ("", ending.cleanups) << strsignal(signalNumber);
