@@ -1,12 +1,18 @@
 #include "runner/install_paths.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 #include <system_error>
+#include <vector>
+
+#include "runner/terminal_escape.h"
 
 namespace fs = std::filesystem;
 
@@ -65,6 +71,55 @@ void copyEntry(const fs::path& from, const fs::path& to) {
   copyTimes(status, to);
 }
 
+// The home directory the user database gives the user; empty when it gives none.
+std::string homeInUserDatabase() {
+  std::vector<char> buffer(16384);
+  passwd entry = {};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
+      found->pw_dir == nullptr)
+    return "";
+  return found->pw_dir;
+}
+
+// Makes `directory` and those above it that are missing, readable by their owner alone, as the
+// XDG base directory specification asks; those that exist stay as they are.
+void createPrivateDirectories(const fs::path& directory) {
+  fs::path partial;
+  for (const fs::path& component : directory) {
+    partial /= component;
+    if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) throwFromErrno(partial);
+  }
+}
+
+// Puts the finished `copy` in `place`, written to the disk first, so that no run ever finds a
+// part of a copy there. Where another run was first, its copy stays and this one goes.
+void syncAndRename(const fs::path& copy, const fs::path& place) {
+  const int copyFd = ::open(copy.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (copyFd < 0 || ::syncfs(copyFd) != 0) {
+    const int error = errno;
+    if (copyFd >= 0) ::close(copyFd);
+    throw std::system_error(error, std::generic_category(), copy.string());
+  }
+  ::close(copyFd);
+  if (::rename(copy.c_str(), place.c_str()) != 0) {
+    if (errno != EEXIST && errno != ENOTEMPTY) throwFromErrno(place);
+    std::error_code ignored;
+    fs::remove_all(copy, ignored);
+    return;
+  }
+  const int parentFd = ::open(place.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (parentFd >= 0) {
+    ::fsync(parentFd);
+    ::close(parentFd);
+  }
+}
+
+// "'PATH'", escaped for the terminal.
+std::string quotedForTerminal(const fs::path& path) {
+  return "'" + escapeForTerminal(path.native()) + "'";
+}
+
 }  // namespace
 
 fs::path programDirectory() {
@@ -80,31 +135,59 @@ HostFiles locateHostFiles(const fs::path& programDirectory) {
   return resolve(kInstalledLayout, programDirectory);
 }
 
-fs::path copyDemoDisk(const fs::path& from, const fs::path& temporaryDirectory) {
-  std::string pattern = (temporaryDirectory / "quillon-demo-disk.XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throwFromErrno(pattern);
+std::optional<fs::path> userDemoDiskPlace(const char* dataHome, const char* home) {
+  const auto absolute = [](const char* value) -> std::optional<fs::path> {
+    if (value == nullptr || value[0] != '/') return std::nullopt;
+    return fs::path(value);
+  };
+  std::optional<fs::path> base = absolute(dataHome);
+  if (!base) {
+    std::optional<fs::path> userHome = absolute(home);
+    if (!userHome) userHome = absolute(homeInUserDatabase().c_str());
+    if (!userHome) return std::nullopt;
+    base = *userHome / ".local" / "share";
+  }
+  return (*base / "quillon" / "demo-disk").lexically_normal();
+}
+
+fs::path makeDemoDisk(const fs::path& from, const fs::path& place) {
+  std::error_code error;
+  if (fs::is_directory(place, error)) return place;
+  createPrivateDirectories(place.parent_path());
+  std::string pattern =
+      (place.parent_path() / ("." + place.filename().string() + ".XXXXXX")).string();
+  if (::mkdtemp(pattern.data()) == nullptr) throwFromErrno(place.parent_path());
   const fs::path copy = pattern;
   try {
     if (!fs::is_directory(from)) {
       throw std::system_error(std::make_error_code(std::errc::not_a_directory), from.string());
     }
     copyDirectoryContents(from, copy);
+    syncAndRename(copy, place);
   } catch (...) {
-    std::error_code ignored;
-    fs::remove_all(copy, ignored);
+    fs::remove_all(copy, error);
     throw;
   }
-  return copy;
+  return place;
 }
 
 std::optional<fs::path> demoDiskRoot(const HostFiles& files, std::ostream& errors) {
   if (!files.installed) return files.demoDisk;
+  const std::optional<fs::path> place =
+      userDemoDiskPlace(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  if (!place) {
+    errors << "quillon-host: no place for your copy of the demo disk: neither XDG_DATA_HOME nor "
+              "HOME is an absolute path, and the user database names no home; give --root\n";
+    return std::nullopt;
+  }
   try {
-    fs::path copy = copyDemoDisk(files.demoDisk, fs::temp_directory_path());
-    errors << "quillon-host: working on a copy of the demo disk in " << copy.string() << '\n';
-    return copy;
+    fs::path disk = makeDemoDisk(files.demoDisk, *place);
+    errors << "quillon-host: working on your copy of the demo disk in " << quotedForTerminal(disk)
+           << '\n';
+    return disk;
   } catch (const std::system_error& failure) {
-    errors << "quillon-host: cannot copy the demo disk: " << failure.what() << '\n';
+    errors << "quillon-host: cannot make your copy of the demo disk in "
+           << quotedForTerminal(*place) << ": " << escapeForTerminal(failure.what()) << '\n';
     return std::nullopt;
   }
 }

@@ -1,6 +1,7 @@
 // Where quillon-host finds what it needs besides itself: the plug-in, the message catalogue
 // and the demo disk, relative to the program's own location, in the build tree as well as
-// installed under any prefix. An installed demo disk is read-only, so a run works on a copy.
+// installed under any prefix. An installed demo disk is read-only, so a run works on the user's
+// own copy of it, made on first use and kept, with the settings and the list written to it.
 #pragma once
 
 #include <filesystem>
@@ -34,12 +35,21 @@ std::filesystem::path programDirectory();
 HostFiles locateHostFiles(const std::filesystem::path& programDirectory);
 
 // The receiver root of a run without --root: the demo disk itself in the build tree; once
-// installed, a copy in a fresh temporary directory, whose path goes to `errors`. Nullopt, with
-// the reason in `errors`, when the copy cannot be made.
+// installed, the user's own copy of it (made on first use), whose path goes to `errors`.
+// Nullopt, with the reason in `errors`, when there is no place for it or it cannot be made.
 std::optional<std::filesystem::path> demoDiskRoot(const HostFiles& files, std::ostream& errors);
 
-// Copies the demo disk `from` into a fresh directory made in `temporaryDirectory` and returns
-// it: files, sub-directories and symbolic links (as links), each with its modification time,
-// everything writable by its owner. Throws std::system_error, leaving nothing behind.
-std::filesystem::path copyDemoDisk(const std::filesystem::path& from,
-                                   const std::filesystem::path& temporaryDirectory);
+// Where the user's copy of the demo disk belongs, given the environment's XDG_DATA_HOME and
+// HOME (either may be null): DATA/quillon/demo-disk, DATA being XDG_DATA_HOME, or else
+// HOME/.local/share, as the XDG base directory specification says; a relative or empty path
+// counts as none. Without a HOME, the home the user database gives. Nullopt when none serves.
+std::optional<std::filesystem::path> userDemoDiskPlace(const char* dataHome, const char* home);
+
+// The copy of the demo disk `from` at `place`, made where there is none yet: files,
+// sub-directories and symbolic links (as links), each with its modification time, everything
+// writable by its owner; missing directories above it are made readable by the user alone. It
+// is built beside `place` and renamed there once whole and on the disk, so that `place` never
+// holds a part of a copy. A copy already there is used as it is. Throws std::system_error,
+// leaving no part of a copy behind.
+std::filesystem::path makeDemoDisk(const std::filesystem::path& from,
+                                   const std::filesystem::path& place);

@@ -1,10 +1,14 @@
-// Where quillon-host finds its files, and the copy of an installed demo disk a run works on:
-// writable, links as links, and nothing left behind when the copy fails. That the copy is the
-// demo disk entry for entry, time for time, is checked on the installed program
+// Where quillon-host finds its files, and the user's copy of an installed demo disk that a run
+// works on: in the user's data directory, writable, links as links, made once and reused, and
+// no part of it left behind when the copy fails. That the copy is the demo disk entry for entry,
+// time for time, and that two runs share it, is checked on the installed program
 // (tests/package/check-installed-host).
 #include "runner/install_paths.h"
 
+#include <pwd.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +17,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "fixtures/receiver_builder.h"
 
@@ -49,6 +54,34 @@ TEST(LocateHostFiles, ThePlugInBesideTheProgramMarksTheBuildTree) {
   }
 }
 
+// The XDG base directory specification: XDG_DATA_HOME where it is an absolute path, else
+// HOME's .local/share, a relative or empty path counting as none; without either, the home the
+// user database gives.
+TEST(UserDemoDiskPlace, FollowsTheXdgBaseDirectories) {
+  const passwd* user = ::getpwuid(::getuid());
+  const std::optional<fs::path> fromDatabase =
+      user != nullptr && user->pw_dir[0] == '/'
+          ? std::optional(fs::path(user->pw_dir) / ".local/share/quillon/demo-disk")
+          : std::nullopt;
+  const fs::path fromHome = "/home/u/.local/share/quillon/demo-disk";
+  const struct {
+    const char* what;
+    const char* dataHome;
+    const char* home;
+    std::optional<fs::path> place;
+  } cases[] = {
+      {"data home", "/data/", "/home/u", fs::path("/data/quillon/demo-disk")},
+      {"data home unset", nullptr, "/home/u", fromHome},
+      {"data home empty", "", "/home/u", fromHome},
+      {"data home relative", "data", "/home/u", fromHome},
+      {"home unset", nullptr, nullptr, fromDatabase},
+      {"home empty", "", "", fromDatabase},
+      {"home relative", "data", "home/u", fromDatabase},
+  };
+  for (const auto& each : cases)
+    EXPECT_EQ(each.place, userDemoDiskPlace(each.dataHome, each.home)) << each.what;
+}
+
 // The demo disk as installed: read-only files and directories, a link dated by itself.
 class DemoDiskCopy : public testing::Test {
  protected:
@@ -62,21 +95,27 @@ class DemoDiskCopy : public testing::Test {
     }
   }
 
+  // What the directory holds.
+  static std::vector<fs::path> entries(const fs::path& directory) {
+    std::vector<fs::path> names;
+    for (const auto& item : fs::directory_iterator(directory)) names.push_back(item.path());
+    return names;
+  }
+
   fixtures::ReceiverRoot installed_ = fixtures::ReceiverRoot::temporary();
-  fixtures::ReceiverRoot temporary_ = fixtures::ReceiverRoot::temporary();
+  fixtures::ReceiverRoot data_ = fixtures::ReceiverRoot::temporary();
 };
 
-TEST_F(DemoDiskCopy, IsAFreshDirectoryItsOwnerMayWriteWithLinksKept) {
-  const fs::path first = copyDemoDisk(installed_.root(), temporary_.root());
-  std::ofstream(first / "hdd/movie/recordings.epl") << "written by a run\n";
-  const fs::path copy = copyDemoDisk(installed_.root(), temporary_.root());
-  EXPECT_EQ(temporary_.root(), copy.parent_path());
-  EXPECT_NE(first, copy);
-  EXPECT_FALSE(fs::exists(copy / "hdd/movie/recordings.epl"));
-  int entries = 0;
-  for (const auto& item : fs::recursive_directory_iterator(copy)) {
-    ++entries;
-    const fs::path original = installed_.root() / item.path().lexically_relative(copy);
+// The copy is made on first use and kept: what a run wrote to it is there for the next.
+TEST_F(DemoDiskCopy, IsMadeOnceWritableWithLinksKeptAndThenReused) {
+  const fs::path place = data_.root() / "share" / "quillon" / "demo-disk";
+  EXPECT_EQ(place, makeDemoDisk(installed_.root(), place));
+  EXPECT_EQ(fs::perms::owner_all, fs::status(place.parent_path()).permissions());
+  EXPECT_EQ(std::vector{place}, entries(place.parent_path())) << "nothing left beside it";
+  int copied = 0;
+  for (const auto& item : fs::recursive_directory_iterator(place)) {
+    ++copied;
+    const fs::path original = installed_.root() / item.path().lexically_relative(place);
     ASSERT_EQ(fs::symlink_status(original).type(), item.symlink_status().type()) << item.path();
     if (item.is_symlink()) {
       EXPECT_EQ(fs::read_symlink(original), fs::read_symlink(item.path()));
@@ -85,38 +124,53 @@ TEST_F(DemoDiskCopy, IsAFreshDirectoryItsOwnerMayWriteWithLinksKept) {
           << item.path();
     }
   }
-  EXPECT_GT(entries, 5);
-  EXPECT_TRUE(fs::is_symlink(copy / "hdd/movie/Lieblingsfilm.ts"));
+  EXPECT_GT(copied, 5);
+  EXPECT_TRUE(fs::is_symlink(place / "hdd/movie/Lieblingsfilm.ts"));
+
+  std::ofstream(place / "hdd/movie/recordings.epl") << "written by a run\n";
+  EXPECT_EQ(place, makeDemoDisk(installed_.root(), place));
+  EXPECT_TRUE(fs::exists(place / "hdd/movie/recordings.epl"));
 }
 
-TEST_F(DemoDiskCopy, AFailedCopyLeavesNothingBehind) {
-  ASSERT_EQ(0, ::mkfifo((temporary_.root() / "pipe").c_str(), 0600));
+TEST_F(DemoDiskCopy, AFailedCopyLeavesNoPartOfItBehind) {
+  ASSERT_EQ(0, ::mkfifo((data_.root() / "pipe").c_str(), 0600));
   const struct {
     const char* name;
     fs::path from;
   } cases[] = {{"missing demo disk", installed_.root() / "none"},
-               {"demo disk holding a pipe", temporary_.root()}};
+               {"demo disk holding a pipe", data_.root()}};
   for (const auto& each : cases) {
     const fixtures::ReceiverRoot target = fixtures::ReceiverRoot::temporary();
-    const auto entries = [&target] {
-      return std::distance(fs::directory_iterator(target.root()), fs::directory_iterator());
-    };
-    const auto before = entries();
-    EXPECT_THROW(copyDemoDisk(each.from, target.root()), std::system_error) << each.name;
-    EXPECT_EQ(before, entries()) << each.name;
+    const fs::path place = target.root() / "quillon" / "demo-disk";
+    EXPECT_THROW(makeDemoDisk(each.from, place), std::system_error) << each.name;
+    EXPECT_EQ(std::vector<fs::path>{}, entries(place.parent_path())) << each.name;
   }
 }
 
-TEST_F(DemoDiskCopy, OnlyAnInstalledDemoDiskIsCopiedAndAFailureIsReported) {
-  HostFiles files{"quillon.so", "locale", installed_.root() / "none", false};
+// The path is written escaped, like every path from the user's environment.
+TEST_F(DemoDiskCopy, OnlyAnInstalledDemoDiskIsCopiedAndItsPathIsShownEscaped) {
+  HostFiles files{"quillon.so", "locale", installed_.root(), false};
   std::ostringstream quiet;
   EXPECT_EQ(files.demoDisk, demoDiskRoot(files, quiet)) << "the build tree's is used as it is";
   EXPECT_EQ("", quiet.str());
+
   files.installed = true;
+  const std::string dataHome = data_.root().string() + "/\x1B[2J";
+  ASSERT_EQ(0, ::setenv("XDG_DATA_HOME", dataHome.c_str(), 1));
+  const std::string shown = "'" + data_.root().string() + "/\\x1B[2J/quillon/demo-disk'";
+  std::ostringstream made;
+  EXPECT_EQ(fs::path(dataHome) / "quillon/demo-disk", demoDiskRoot(files, made));
+  EXPECT_EQ("quillon-host: working on your copy of the demo disk in " + shown + "\n", made.str());
+
+  fs::remove_all(dataHome);
+  std::ofstream(dataHome) << "a file where the data home should be\n";
   std::ostringstream failure;
   EXPECT_EQ(std::nullopt, demoDiskRoot(files, failure));
-  EXPECT_TRUE(failure.str().starts_with("quillon-host: cannot copy the demo disk: "))
+  EXPECT_TRUE(failure.str().starts_with("quillon-host: cannot make your copy of the demo disk in " +
+                                        shown + ": "))
       << failure.str();
+  EXPECT_EQ(std::string::npos, failure.str().find('\x1B')) << failure.str();
+  ::unsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace
