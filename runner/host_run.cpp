@@ -47,16 +47,52 @@ std::string makeAbsolute(fs::path& path, std::string_view what) {
   return "";
 }
 
-// A message when `directory` is not a directory that can be used: `subject` names it, and
-// `missing` says what is wrong when it is not there.
-std::string checkDirectory(const fs::path& directory, const std::string& subject,
-                           std::string_view missing) {
+// What stands in the way of using `directory`.
+struct DirectoryProblem {
+  enum class Kind { none, missing, notADirectory, unusable } kind = Kind::none;
+  std::string reason;  // why it cannot be used
+};
+
+DirectoryProblem directoryProblem(const fs::path& directory) {
   std::error_code error;
-  const bool isDirectory = fs::is_directory(directory, error);
-  if (error && error != std::errc::no_such_file_or_directory) {
-    return subject + " cannot be used: " + error.message();
+  const fs::file_status status = fs::status(directory, error);
+  if (error == std::errc::no_such_file_or_directory) return {DirectoryProblem::Kind::missing, ""};
+  if (error) return {DirectoryProblem::Kind::unusable, error.message()};
+  if (!fs::is_directory(status)) return {DirectoryProblem::Kind::notADirectory, ""};
+  return {};
+}
+
+// A message when the receiver root cannot serve.
+std::string checkRoot(const fs::path& root) {
+  const DirectoryProblem problem = directoryProblem(root);
+  const std::string subject = "receiver root " + quoted(root);
+  switch (problem.kind) {
+    case DirectoryProblem::Kind::missing:
+    case DirectoryProblem::Kind::notADirectory:
+      return subject + " is not a directory";
+    case DirectoryProblem::Kind::unusable:
+      return subject + " cannot be used: " + problem.reason;
+    case DirectoryProblem::Kind::none:
+      break;
   }
-  if (!isDirectory) return subject + " " + std::string(missing);
+  return "";
+}
+
+// A message when the configuration file's directory cannot serve, naming what is wrong.
+std::string checkConfigurationDirectory(const fs::path& config) {
+  const DirectoryProblem problem = directoryProblem(config.parent_path());
+  const std::string subject = "the directory of configuration file " + quoted(config);
+  switch (problem.kind) {
+    case DirectoryProblem::Kind::missing:
+      return subject + " does not exist";
+    case DirectoryProblem::Kind::notADirectory:
+      return "configuration file " + quoted(config) +
+             " cannot be used: " + quoted(config.parent_path()) + " is not a directory";
+    case DirectoryProblem::Kind::unusable:
+      return subject + " cannot be used: " + problem.reason;
+    case DirectoryProblem::Kind::none:
+      break;
+  }
   return "";
 }
 
@@ -64,14 +100,11 @@ std::string checkDirectory(const fs::path& directory, const std::string& subject
 std::string completePaths(HostOptions& options) {
   if (std::string problem = makeAbsolute(options.root, "receiver root"); !problem.empty())
     return problem;
-  std::string problem =
-      checkDirectory(options.root, "receiver root " + quoted(options.root), "is not a directory");
+  std::string problem = checkRoot(options.root);
   if (!problem.empty() || options.config.empty()) return problem;
   if (problem = makeAbsolute(options.config, "configuration file"); !problem.empty())
     return problem;
-  return checkDirectory(options.config.parent_path(),
-                        "the directory of configuration file " + quoted(options.config),
-                        "does not exist");
+  return checkConfigurationDirectory(options.config);
 }
 
 // Opens the configuration store: the file given; for a whole root, the receiver's own under

@@ -265,6 +265,7 @@ TEST(CommandLine, MistakesAreReportedWithTheirStatus) {
   const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
   const std::string dir = root.root().string();
   std::filesystem::create_symlink("loop", root.root() / "loop");
+  std::ofstream(root.root() / "file") << "not a directory\n";
   const std::string tooLong = dir + "/" + std::string(5000, 'a');
   const std::string tryHelp = "\nTry 'quillon-host --help'.\n";
   const std::string taken = "taking '" + dir + "' as a receiver's whole root\nquillon-host: ";
@@ -291,6 +292,9 @@ TEST(CommandLine, MistakesAreReportedWithTheirStatus) {
        "receiver root '" + tooLong + "' cannot be used: File name too long\n"},
       {{"--root", dir, "--config", dir + "/no/config", "--keys", "ok"},
        "the directory of configuration file '" + dir + "/no/config' does not exist\n"},
+      {{"--root", dir, "--config", dir + "/file/config", "--keys", "ok"},
+       "configuration file '" + dir + "/file/config' cannot be used: '" + dir +
+           "/file' is not a directory\n"},
       {{"--root", dir, "--config", dir + "/loop/config", "--keys", "ok"},
        "the directory of configuration file '" + dir +
            "/loop/config' cannot be used: Too many levels of symbolic links\n"},
