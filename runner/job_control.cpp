@@ -108,4 +108,13 @@ bool Handlers::takeContinued() {
   return continued.exchange(false);
 }
 
+void Handlers::waitForForeground() const {
+  constexpr std::size_t kTtou = 2;
+  static_assert(kStopSignals[kTtou] == SIGTTOU);
+  if (!stopTakenOver[kTtou]) return;
+  for (pid_t foreground;
+       (foreground = ::tcgetpgrp(STDIN_FILENO)) >= 0 && foreground != ::getpgrp();)
+    ::raise(SIGTTOU);
+}
+
 }  // namespace job_control

@@ -27,6 +27,10 @@ class Handlers {
   int continuedDescriptor() const { return readEnd_; }
   // Whether the process was continued since the last call; empties the descriptor.
   bool takeContinued();
+  // Continued in the background (by `bg`), stops the process as SIGTTOU does, until a shell
+  // brings it to the foreground, so that nothing is written to the shell's screen meanwhile.
+  // Returns at once in the foreground, or where SIGTTOU is ignored.
+  void waitForForeground() const;
 
  private:
   int readEnd_ = -1;

@@ -203,7 +203,12 @@ TerminalDisplay::~TerminalDisplay() {
 
 void TerminalDisplay::refresh(const eScreenFrame& frame) {
   lastFrame_ = frame;
-  redraw();
+  // Continued while the host was busy (a rebuild): the terminal is taken back before drawing.
+  if (jobControl_.takeContinued()) {
+    takeBackTerminal();
+  } else {
+    redraw();
+  }
 }
 
 void TerminalDisplay::redraw() {
@@ -218,11 +223,12 @@ void TerminalDisplay::redraw() {
 }
 
 // A stop gave the terminal back behind ncurses' back (or, after SIGSTOP, left it to the shell
-// as it was): ncurses leaves it properly, then enters it again, keypad mode included, and the
-// display is drawn anew at the terminal's present size, which may have changed meanwhile
-// without a SIGWINCH reaching a stopped process.
+// as it was): once in the foreground again, ncurses leaves it properly, then enters it again,
+// keypad mode included, and the display is drawn anew at the terminal's present size, which
+// may have changed meanwhile without a SIGWINCH reaching a stopped process.
 void TerminalDisplay::takeBackTerminal() {
   terminalTaken.store(false);
+  jobControl_.waitForForeground();
   endwin();
   winsize size = {};
   if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && is_term_resized(size.ws_row, size.ws_col))
