@@ -83,6 +83,19 @@ void appendEventName(std::string& out, Bytes record, std::string& title, std::st
   }
 }
 
+// Every control byte, U+2028 and U+2029 from `start` on become a blank: a field is one line.
+void blankLineBreakers(std::string& text, std::size_t start) {
+  std::size_t kept = start;
+  for (std::size_t index = start; index < text.size(); ++index) {
+    const auto byte = static_cast<unsigned char>(text[index]);
+    const bool separator = byte == 0xE2 && index + 2 < text.size() && text[index + 1] == '\x80' &&
+                           (text[index + 2] == '\xA8' || text[index + 2] == '\xA9');
+    text[kept++] = byte < 0x20 || byte == 0x7F || separator ? ' ' : text[index];
+    if (separator) index += 2;
+  }
+  text.resize(kept);
+}
+
 std::string_view withoutTs(std::string_view name) {
   return name.ends_with(".ts") ? name.substr(0, name.size() - 3) : name;
 }
@@ -143,10 +156,12 @@ class FloorScan {
       const ssize_t count = readEventFile(stem, buffer);
       if (count > 0) appendEventName(descriptions_, Bytes(buffer, count), title_, text_);
     }
-    if (descriptions_.size() == start) descriptions_.append(stem);
-    for (std::size_t index = start; index < descriptions_.size(); ++index) {
-      const auto byte = static_cast<unsigned char>(descriptions_[index]);
-      if (byte < 0x20 || byte == 0x7F) descriptions_[index] = ' ';
+    blankLineBreakers(descriptions_, start);
+    // No title, or one of blanks alone: the file name.
+    if (descriptions_.find_first_not_of(' ', start) == std::string::npos) {
+      descriptions_.resize(start);
+      descriptions_.append(stem);
+      blankLineBreakers(descriptions_, start);
     }
     return {candidate.offset, candidate.length, static_cast<std::uint32_t>(start),
             static_cast<std::uint32_t>(descriptions_.size() - start), date};

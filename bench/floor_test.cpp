@@ -93,6 +93,9 @@ TEST_F(FloorTest, NamesAwkwardEventsAsTheRebuildDoes) {
             .shortEvent("deu", dvbText("Second"), dvbText(""))
             .bytes());
   event("extended-only.ts", 50, EventBuilder().extendedEvent("deu", dvbText("Lang")).bytes());
+  event("blank.ts", 60, shortEvent(dvbText({0x15}, " \x01\u2028"), dvbText("")));
+  event("separators.ts", 60,
+        shortEvent(dvbText({0x15}, "Line\u2028Break"), dvbText({0x15}, "Para\u2029graph")));
   event("cut.ts", 60, EventBuilder().descriptor(0x4D, 40, dvbText("deu\x05Title")).bytes());
   event("short-descriptor.ts", 60, EventBuilder().descriptor(0x4D, dvbText("de")).bytes());
   event("beyond.ts", 70,
