@@ -1,18 +1,16 @@
 #include "runner/install_paths.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <string>
 #include <system_error>
-#include <vector>
 
 #include "runner/terminal_escape.h"
+#include "runner/user_directories.h"
 
 namespace fs = std::filesystem;
 
@@ -71,17 +69,6 @@ void copyEntry(const fs::path& from, const fs::path& to) {
   copyTimes(status, to);
 }
 
-// The home directory the user database gives the user; empty when it gives none.
-std::string homeInUserDatabase() {
-  std::vector<char> buffer(16384);
-  passwd entry = {};
-  passwd* found = nullptr;
-  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
-      found->pw_dir == nullptr)
-    return "";
-  return found->pw_dir;
-}
-
 // Makes `directory` and those above it that are missing, readable by their owner alone, as the
 // XDG base directory specification asks; those that exist stay as they are.
 void createPrivateDirectories(const fs::path& directory) {
@@ -135,21 +122,6 @@ HostFiles locateHostFiles(const fs::path& programDirectory) {
   return resolve(kInstalledLayout, programDirectory);
 }
 
-std::optional<fs::path> userDemoDiskPlace(const char* dataHome, const char* home) {
-  const auto absolute = [](const char* value) -> std::optional<fs::path> {
-    if (value == nullptr || value[0] != '/') return std::nullopt;
-    return fs::path(value);
-  };
-  std::optional<fs::path> base = absolute(dataHome);
-  if (!base) {
-    std::optional<fs::path> userHome = absolute(home);
-    if (!userHome) userHome = absolute(homeInUserDatabase().c_str());
-    if (!userHome) return std::nullopt;
-    base = *userHome / ".local" / "share";
-  }
-  return (*base / "quillon" / "demo-disk").lexically_normal();
-}
-
 fs::path makeDemoDisk(const fs::path& from, const fs::path& place) {
   std::error_code error;
   if (fs::is_directory(place, error)) return place;
@@ -173,21 +145,22 @@ fs::path makeDemoDisk(const fs::path& from, const fs::path& place) {
 
 std::optional<fs::path> demoDiskRoot(const HostFiles& files, std::ostream& errors) {
   if (!files.installed) return files.demoDisk;
-  const std::optional<fs::path> place =
-      userDemoDiskPlace(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
-  if (!place) {
-    errors << "quillon-host: no place for your copy of the demo disk: neither XDG_DATA_HOME nor "
-              "HOME is an absolute path, and the user database names no home; give --root\n";
+  const std::optional<fs::path> dataHome = userDirectory("XDG_DATA_HOME", ".local/share");
+  if (!dataHome) {
+    errors << "quillon-host: no home directory to keep your copy of the demo disk in "
+              "(XDG_DATA_HOME and HOME are not set, and the password database names none); give "
+              "--root\n";
     return std::nullopt;
   }
+  const fs::path place = *dataHome / "quillon" / "demo-disk";
   try {
-    fs::path disk = makeDemoDisk(files.demoDisk, *place);
+    fs::path disk = makeDemoDisk(files.demoDisk, place);
     errors << "quillon-host: working on your copy of the demo disk in " << quotedForTerminal(disk)
            << '\n';
     return disk;
   } catch (const std::system_error& failure) {
-    errors << "quillon-host: cannot make your copy of the demo disk in "
-           << quotedForTerminal(*place) << ": " << escapeForTerminal(failure.what()) << '\n';
+    errors << "quillon-host: cannot make your copy of the demo disk in " << quotedForTerminal(place)
+           << ": " << escapeForTerminal(failure.what()) << '\n';
     return std::nullopt;
   }
 }

@@ -35,15 +35,11 @@ std::filesystem::path programDirectory();
 HostFiles locateHostFiles(const std::filesystem::path& programDirectory);
 
 // The receiver root of a run without --root: the demo disk itself in the build tree; once
-// installed, the user's own copy of it (made on first use), whose path goes to `errors`.
-// Nullopt, with the reason in `errors`, when there is no place for it or it cannot be made.
+// installed, the user's own copy of it, made on first use in quillon/demo-disk of the user's
+// data directory (XDG_DATA_HOME, or ~/.local/share: runner/user_directories.h), whose path goes
+// to `errors`. Nullopt, with the reason in `errors`, when there is no place for it or it cannot
+// be made.
 std::optional<std::filesystem::path> demoDiskRoot(const HostFiles& files, std::ostream& errors);
-
-// Where the user's copy of the demo disk belongs, given the environment's XDG_DATA_HOME and
-// HOME (either may be null): DATA/quillon/demo-disk, DATA being XDG_DATA_HOME, or else
-// HOME/.local/share, as the XDG base directory specification says; a relative or empty path
-// counts as none. Without a HOME, the home the user database gives. Nullopt when none serves.
-std::optional<std::filesystem::path> userDemoDiskPlace(const char* dataHome, const char* home);
 
 // The copy of the demo disk `from` at `place`, made where there is none yet: files,
 // sub-directories and symbolic links (as links), each with its modification time, everything

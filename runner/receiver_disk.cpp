@@ -1,12 +1,8 @@
 #include "runner/receiver_disk.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
-
 #include "host/receiver_fs.h"
 #include "runner/terminal_escape.h"
+#include "runner/user_directories.h"
 
 namespace fs = std::filesystem;
 
@@ -23,10 +19,6 @@ std::string quoted(const fs::path& path) {
 // `directory` with `receiverPath` below it, as shown in messages.
 std::string below(const fs::path& directory, const char* receiverPath) {
   return quoted(fs::path(directory.native() + receiverPath));
-}
-
-bool isAbsolute(const char* path) {
-  return path != nullptr && path[0] == '/';
 }
 
 }  // namespace
@@ -56,16 +48,14 @@ std::string noShape(const fs::path& directory) {
 
 std::optional<fs::path> userConfigFile(const char* configHome, const char* home,
                                        const char* passwordHome) {
-  const fs::path file = fs::path("quillon") / "config";
-  if (isAbsolute(configHome)) return configHome / file;
-  if (isAbsolute(home)) return home / fs::path(".config") / file;
-  if (isAbsolute(passwordHome)) return passwordHome / fs::path(".config") / file;
-  return std::nullopt;
+  const std::optional<fs::path> directory =
+      userDirectory(configHome, home, passwordHome, ".config");
+  if (!directory) return std::nullopt;
+  return *directory / "quillon" / "config";
 }
 
 std::optional<fs::path> userConfigFile() {
-  const char* home = std::getenv("HOME");
-  const passwd* user = isAbsolute(home) ? nullptr : ::getpwuid(::getuid());
-  return userConfigFile(std::getenv("XDG_CONFIG_HOME"), home,
-                        user != nullptr ? user->pw_dir : nullptr);
+  const std::optional<fs::path> directory = userDirectory("XDG_CONFIG_HOME", ".config");
+  if (!directory) return std::nullopt;
+  return *directory / "quillon" / "config";
 }
