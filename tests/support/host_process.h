@@ -11,7 +11,14 @@ struct HostRun {
   std::string errors;
 };
 
+// How a program is started besides its arguments and environment.
+struct ProgramStart {
+  std::string workingDirectory;      // the test's own when empty
+  std::vector<std::string> wrapper;  // words run first, natively, given the program (and its
+                                     // emulator) and arguments as the rest of their command line
+};
+
 // Runs `program` with `arguments` in an environment of exactly `environment` ("NAME=value"),
 // with no standard input.
 HostRun runProgram(const std::string& program, std::vector<std::string> arguments,
-                   std::vector<std::string> environment);
+                   std::vector<std::string> environment, const ProgramStart& start = {});
