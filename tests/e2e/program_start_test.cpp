@@ -1,6 +1,14 @@
-// How quillon-host starts, wherever it is run: no library comes from the working directory.
+// How quillon-host starts, wherever it is run: no library comes from the working directory; it
+// finds its own files without /proc and never guesses where it lies.
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gmock/gmock.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -50,6 +58,62 @@ TEST(ProgramStart, LoadsNoLibraryFromTheWorkingDirectory) {
   const HostRun searching = runProgram(kHost, {"--root", ".", "--keys", kRebuildKeys},
                                        {"LD_LIBRARY_PATH=."}, {root.root(), {}});
   EXPECT_THAT(searching.errors, HasSubstr(kPlanted));
+}
+
+// Runs quillon-host headless on `root` as started from a descriptor that closes as it starts
+// (fexecve of a close-on-exec descriptor: its path is "/dev/fd/N", which then leads nowhere),
+// with /proc or in a mount namespace of its own without it; its status and standard error.
+HostRun startedFromADescriptor(const fs::path& root, bool withProc) {
+  int errors[2];
+  if (::pipe2(errors, O_CLOEXEC) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (!withProc && (::unshare(CLONE_NEWNS) != 0 ||
+                      ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                      ::mount("none", "/proc", "tmpfs", 0, "size=64k") != 0))
+      std::_Exit(99);
+    // Far above any descriptor the program opens before it asks where it lies.
+    const int program = ::fcntl(::open(kHost.c_str(), O_RDONLY | O_CLOEXEC), F_DUPFD_CLOEXEC, 100);
+    ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
+    ::dup2(errors[1], STDERR_FILENO);
+    std::string words[] = {"quillon-host", "--root", root.string(), "--keys", "exit exit exit"};
+    char* arguments[] = {words[0].data(), words[1].data(), words[2].data(),
+                         words[3].data(), words[4].data(), nullptr};
+    char* environment[] = {nullptr};
+    ::fexecve(program, arguments, environment);
+    std::_Exit(127);
+  }
+  ::close(errors[1]);
+  HostRun run;
+  char buffer[256];
+  for (ssize_t count; (count = ::read(errors[0], buffer, sizeof buffer)) > 0;)
+    run.errors.append(buffer, static_cast<std::size_t>(count));
+  ::close(errors[0]);
+  int status = 0;
+  if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
+    run.status = WEXITSTATUS(status);
+  return run;
+}
+
+// Started from a descriptor that is closed by now, the program still finds itself through /proc;
+// without /proc it cannot tell where it lies, says so and ends with status 2, where it once took
+// the working directory for its own.
+TEST(ProgramStart, StartedFromAClosedDescriptorFindsItselfThroughProcOrSaysItCannot) {
+  if (std::getenv("QUILLON_TEST_EMULATOR") != nullptr)
+    GTEST_SKIP() << "under the emulator the program's path is an argument of the emulator's";
+  const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  const HostRun withProc = startedFromADescriptor(root.root(), true);
+  EXPECT_EQ(0, withProc.status) << withProc.errors;
+  EXPECT_EQ("", withProc.errors);
+
+  if (::geteuid() != 0) GTEST_SKIP() << "without /proc: a mount namespace needs root";
+  if (kNoRunWithoutProc != nullptr) GTEST_SKIP() << "without /proc: " << kNoRunWithoutProc;
+  const HostRun withoutProc = startedFromADescriptor(root.root(), false);
+  EXPECT_EQ(2, withoutProc.status);
+  EXPECT_EQ(
+      "quillon-host: cannot tell where this program lies, so its plug-in and files cannot be "
+      "found: No such file or directory\n",
+      withoutProc.errors);
 }
 
 }  // namespace

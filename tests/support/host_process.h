@@ -22,3 +22,11 @@ struct ProgramStart {
 // with no standard input.
 HostRun runProgram(const std::string& program, std::vector<std::string> arguments,
                    std::vector<std::string> environment, const ProgramStart& start = {});
+
+// A program built with the sanitizers cannot run without /proc: why, or nullptr where it can.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr const char* kNoRunWithoutProc =
+    "the sanitizers' runtime reads its options and the threads from /proc";
+#else
+inline constexpr const char* kNoRunWithoutProc = nullptr;
+#endif
