@@ -1,5 +1,7 @@
 // How quillon-host starts, wherever it is run: no library comes from the working directory; it
-// finds its own files without /proc and never guesses where it lies.
+// finds its own files without /proc and never guesses where it lies; and in a mount namespace
+// without /proc, as in a chroot without one, it reads its settings and event files and rebuilds
+// as anywhere else.
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -14,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/event_builder.h"
 #include "fixtures/receiver_builder.h"
 #include "tests/support/files.h"
 #include "tests/support/host_process.h"
@@ -58,6 +61,42 @@ TEST(ProgramStart, LoadsNoLibraryFromTheWorkingDirectory) {
   const HostRun searching = runProgram(kHost, {"--root", ".", "--keys", kRebuildKeys},
                                        {"LD_LIBRARY_PATH=."}, {root.root(), {}});
   EXPECT_THAT(searching.errors, HasSubstr(kPlanted));
+}
+
+// Mends faults: without /proc the checked reopen through /proc/self/fd failed with ENOENT, so
+// that the store took its file for absent (and its first setting replaced the whole file) and
+// event files lost their names; and quillon-host, unable to read /proc/self/exe, looked for its
+// plug-in in the working directory.
+TEST(ProgramStart, WorksWithoutProc) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a mount namespace needs root";
+  if (kNoRunWithoutProc != nullptr) GTEST_SKIP() << kNoRunWithoutProc;
+  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  const auto event = [](const char* title) {
+    return fixtures::EventBuilder().shortEvent("deu", fixtures::dvbText(title), {}).bytes();
+  };
+  root.recording("a.ts", 100);
+  root.recording("b.ts", 200, event("Bravo"));
+  root.recording("c.ts", 300);
+  fs::create_directories(root.root() / "hdd" / "events");
+  const fixtures::Bytes charlie = event("Charlie");
+  std::ofstream(root.root() / "hdd" / "events" / "c.eit", std::ios::binary)
+      .write(reinterpret_cast<const char*>(charlie.data()),
+             static_cast<std::streamsize>(charlie.size()));
+  root.symlink("c.eit", "/hdd/events/c.eit", 300);
+  const fs::path config = root.root() / "etc" / "enigma" / "config";
+  fs::create_directories(config.parent_path());
+  // Another program's key, and the sort order by file name, descending.
+  const std::string settings =
+      "/enigma/plugins/other/volume=7\n/enigma/plugins/quillon/filesort=2\n";
+  std::ofstream(config) << settings;
+
+  const HostRun run =
+      runProgram(kHost, {"--root", root.root().string(), "--keys", kRebuildKeys},
+                 {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"}, {root.root(), withoutProc()});
+  EXPECT_EQ(0, run.status) << run.errors;
+  EXPECT_EQ("", run.errors);
+  EXPECT_EQ((std::vector<std::string>{"Charlie", "Bravo", "a"}), listedDescriptions(root));
+  EXPECT_EQ(settings, testsupport::contents(config));
 }
 
 // Runs quillon-host headless on `root` as started from a descriptor that closes as it starts

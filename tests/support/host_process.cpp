@@ -68,3 +68,8 @@ HostRun runProgram(const std::string& program, std::vector<std::string> argument
   return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readBack(out),
           readBack(errors)};
 }
+
+std::vector<std::string> withoutProc() {
+  return {"unshare", "--mount", "sh", "-c", "mount -t tmpfs -o size=64k none /proc && exec \"$@\"",
+          "sh"};
+}

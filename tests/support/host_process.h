@@ -23,7 +23,11 @@ struct ProgramStart {
 HostRun runProgram(const std::string& program, std::vector<std::string> arguments,
                    std::vector<std::string> environment, const ProgramStart& start = {});
 
-// A program built with the sanitizers cannot run without /proc: why, or nullptr where it can.
+// A wrapper that runs the program in a mount namespace of its own with an empty tmpfs over
+// /proc, as in a chroot without /proc, while the test stays outside; it needs root and the
+// environment's PATH to find mount. A program built with the sanitizers cannot run there:
+// their runtime reads its options from /proc, and LeakSanitizer lists the threads in it.
+std::vector<std::string> withoutProc();
 #if defined(__SANITIZE_ADDRESS__)
 inline constexpr const char* kNoRunWithoutProc =
     "the sanitizers' runtime reads its options and the threads from /proc";
