@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <span>
@@ -167,15 +168,28 @@ class FloorScan {
             static_cast<std::uint32_t>(descriptions_.size() - start), date};
   }
 
+  // Any safe rebuild checks an event file's type before it opens it: the listing's type is the
+  // disk's word, and opening a device can act on the hardware. An O_PATH descriptor opens
+  // nothing; only a regular file is then opened for reading, through /proc, as that same file.
   ssize_t readEventFile(std::string_view stem, std::uint8_t (&buffer)[kReadSize]) const {
     char path[NAME_MAX + 8];
     if (stem.size() + 5 > sizeof path) return -1;
     std::memcpy(path, stem.data(), stem.size());
     std::memcpy(path + stem.size(), ".eit", 5);
-    const int eventFd = ::openat(fd_, path, O_RDONLY | O_CLOEXEC);
-    if (eventFd < 0) return -1;
-    const ssize_t count = ::read(eventFd, buffer, kReadSize);
-    ::close(eventFd);
+    const int object = ::openat(fd_, path, O_PATH | O_CLOEXEC);
+    if (object < 0) return -1;
+    ssize_t count = -1;
+    struct stat status;
+    if (::fstat(object, &status) == 0 && S_ISREG(status.st_mode)) {
+      char self[32];
+      std::snprintf(self, sizeof self, "/proc/self/fd/%d", object);
+      const int eventFd = ::open(self, O_RDONLY | O_CLOEXEC);
+      if (eventFd >= 0) {
+        count = ::read(eventFd, buffer, kReadSize);
+        ::close(eventFd);
+      }
+    }
+    ::close(object);
     return count;
   }
 

@@ -1,5 +1,5 @@
 # Installation and the Debian package. `cmake --install` (honouring CMAKE_INSTALL_PREFIX and
-# DESTDIR) lays out the program, the plug-in and the host library in a directory of their own,
+# DESTDIR) lays out the program (the host linked in), the plug-in in a directory of its own,
 # the catalogues, the demo disk, the manual page and the notes; `cpack` makes the .deb of it.
 include(GNUInstallDirs)
 
@@ -28,10 +28,9 @@ target_compile_definitions(quillon_runner PRIVATE
   QUILLON_INSTALLED_PLUGIN_DIR="${plugin_dir}"
   QUILLON_INSTALLED_LOCALE_DIR="${locale_dir}"
   QUILLON_INSTALLED_DEMO_DISK="${demo_disk}")
-set_target_properties(quillon-host PROPERTIES INSTALL_RPATH "$ORIGIN/${plugin_dir}")
 
 install(TARGETS quillon-host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS quillon qhost LIBRARY DESTINATION ${QUILLON_INSTALL_LIBDIR})
+install(TARGETS quillon LIBRARY DESTINATION ${QUILLON_INSTALL_LIBDIR})
 install(DIRECTORY ${PROJECT_BINARY_DIR}/locale/ DESTINATION ${CMAKE_INSTALL_LOCALEDIR})
 install(FILES README.md docs/reliability.md DESTINATION ${QUILLON_INSTALL_DOCDIR})
 
@@ -65,7 +64,7 @@ add_custom_target(man-page ALL DEPENDS ${QUILLON_MAN_PAGE}.gz)
 install(FILES ${QUILLON_MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The Debian package. Its dependencies are those of the libraries the program and the plug-in
-# link, found by dpkg-shlibdeps; the host library is private to the package.
+# link, found by dpkg-shlibdeps; the plug-in's host symbols are the program's own.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillon)
 set(CPACK_PACKAGE_VENDOR "Quillon maintainers")
@@ -89,6 +88,4 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quillon.example.org)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
-    .${CPACK_PACKAGING_INSTALL_PREFIX}/${QUILLON_INSTALL_LIBDIR})
 include(CPack)

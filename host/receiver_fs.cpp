@@ -4,7 +4,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <linux/magic.h>
 #include <linux/openat2.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -229,17 +231,88 @@ FileDescriptor openByWalking(const FileRoot& root, std::string_view path, int fl
   return FileDescriptor(::openat(walk.directory(), walk.name().c_str(), flags | O_NOFOLLOW));
 }
 
-// Opens the file that `object` (an O_PATH descriptor) names for reading, when it is a
-// regular file; through /proc, the same file, whatever its name leads to by now.
-FileDescriptor reopenRegular(const FileDescriptor& object, struct stat& status) {
-  if (!object.isOpen() || ::fstat(object.get(), &status) != 0) return {};
-  if (!S_ISREG(status.st_mode)) {
-    errno = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
-    return {};
+// A regular file's status passes; anything else fails with errno telling what it is: EISDIR
+// for a directory, ELOOP for a symbolic link, EINVAL for a device, FIFO or socket.
+bool isRegular(const struct stat& status) {
+  if (S_ISREG(status.st_mode)) return true;
+  errno = S_ISDIR(status.st_mode) ? EISDIR : S_ISLNK(status.st_mode) ? ELOOP : EINVAL;
+  return false;
+}
+
+// A file that was there when its type was checked is never reported absent when the open that
+// follows fails: a reader takes ENOENT for a file that does not exist, and the configuration
+// store would then replace the whole file at its first setting.
+void neverAbsent() {
+  if (errno == ENOENT) errno = EAGAIN;
+}
+
+// Whether /proc/self/fd can reopen this process's descriptors. A chroot or a mount namespace may
+// have no /proc, or something else than the proc file system there; asked once, and given up
+// for good when a reopen finds the directory missing.
+enum ProcFd : int { kUnknown, kPresent, kMissing };
+std::atomic<int> procFd{kUnknown};
+
+bool procFdPresent() {
+  int state = procFd.load(std::memory_order_relaxed);
+  if (state == kUnknown) {
+    struct statfs fileSystem;
+    const bool present =
+        ::statfs("/proc/self/fd", &fileSystem) == 0 && fileSystem.f_type == PROC_SUPER_MAGIC;
+    state = present ? kPresent : kMissing;
+    procFd.store(state, std::memory_order_relaxed);
   }
+  return state == kPresent;
+}
+
+// Opens for reading, through /proc, the regular file that `object` (an O_PATH descriptor) names:
+// the same file, whatever its name leads to by now. Where /proc/self/fd turns out missing, notes
+// that and fails with ENOENT: the caller then opens the file as openCheckedByName does.
+FileDescriptor reopenThroughProc(const FileDescriptor& object) {
   std::array<char, 32> self;
   std::snprintf(self.data(), self.size(), "/proc/self/fd/%d", object.get());
-  return FileDescriptor(::open(self.data(), kReadFlags));
+  FileDescriptor file(::open(self.data(), kReadFlags));
+  if (!file.isOpen() && errno == ENOENT) procFd.store(kMissing, std::memory_order_relaxed);
+  return file;
+}
+
+// Opens the entry `name` of `directory` for reading, not through a link, where no descriptor can
+// be reopened: its status first (not following a link), then, when it is a regular file, the
+// open (without following a link, blocking, or taking a terminal), and the opened file must be
+// the one whose status was taken (device and inode), else it is treated as no regular file
+// (EINVAL). `status` is the opened file's. The window that remains: whoever may write the
+// directory can swap the name for a device between the status query and the open, and the
+// device is then opened (closed again at once, unread); a disk whose listing or inodes lie
+// cannot, since the status comes from the inode itself. With /proc the file opened is always
+// the one checked, and nothing else is ever opened.
+FileDescriptor openCheckedByName(int directory, const char* name, struct stat& status) {
+  if (::fstatat(directory, name, &status, AT_SYMLINK_NOFOLLOW) != 0 || !isRegular(status))
+    return {};
+  FileDescriptor file(::openat(directory, name, kReadFlags | O_NOFOLLOW | O_NOCTTY));
+  struct stat opened;
+  if (!file.isOpen() || ::fstat(file.get(), &opened) != 0) {
+    neverAbsent();
+    return {};
+  }
+  if (opened.st_dev != status.st_dev || opened.st_ino != status.st_ino) {
+    errno = EINVAL;
+    return {};
+  }
+  status = opened;
+  return file;
+}
+
+// Opens the entry `name` of `directory` for reading when it is a regular file, checked before
+// anything but an O_PATH descriptor opens it; a link is not followed (ELOOP, and `status` says
+// S_IFLNK, so that the caller may resolve it in its root). `status` is the file's.
+FileDescriptor openRegularEntry(int directory, const char* name, struct stat& status) {
+  status.st_mode = 0;
+  if (procFdPresent()) {
+    FileDescriptor object(::openat(directory, name, kPathFlags));
+    if (!object.isOpen() || ::fstat(object.get(), &status) != 0 || !isRegular(status)) return {};
+    FileDescriptor file = reopenThroughProc(object);
+    if (file.isOpen() || procFdPresent()) return file;
+  }
+  return openCheckedByName(directory, name, status);
 }
 
 // Reads once from `fd`; -1 with errno when it is not open or the read fails.
@@ -266,11 +339,24 @@ FileDescriptor openInRoot(const FileRoot& root, std::string_view path, int flags
 }
 
 // Opens `path` resolved in `root` for reading when it is a regular file; its type is checked
-// before anything but an O_PATH descriptor opens it. Anything else fails with EISDIR (a
-// directory) or EINVAL (a device, FIFO or socket). The descriptor never blocks.
-FileDescriptor openRegularFile(const FileRoot& root, std::string_view path) {
-  struct stat status;
-  return reopenRegular(openInRoot(root, path, O_PATH), status);
+// before anything but an O_PATH descriptor opens it (see openRegularEntry). Anything else fails
+// with EISDIR (a directory) or EINVAL (a device, FIFO or socket); ENOENT means that nothing is
+// there. The descriptor never blocks.
+FileDescriptor openRegularFile(const FileRoot& root, std::string_view path, struct stat& status) {
+  if (procFdPresent()) {
+    FileDescriptor object = openInRoot(root, path, O_PATH);
+    if (!object.isOpen() || ::fstat(object.get(), &status) != 0 || !isRegular(status)) return {};
+    FileDescriptor file = reopenThroughProc(object);
+    if (file.isOpen() || procFdPresent()) return file;
+  }
+  // The walk ends at the file's directory and name, which openCheckedByName needs.
+  PathWalk walk(root, relativeToRoot(path));
+  if (!walk.run()) return {};
+  if (!walk.exists()) {
+    errno = ENOENT;
+    return {};
+  }
+  return openCheckedByName(walk.directory(), walk.name().c_str(), status);
 }
 
 }  // namespace
@@ -314,7 +400,7 @@ const FileRoot& machineRoot() {
 bool readRegularFile(const FileRoot& root, std::string_view path, std::size_t limit,
                      const std::function<void(std::string_view)>& take) {
   struct stat status;
-  FileDescriptor file = reopenRegular(openInRoot(root, path, O_PATH), status);
+  FileDescriptor file = openRegularFile(root, path, status);
   if (!file.isOpen()) return false;
   if (static_cast<std::uint64_t>(status.st_size) > limit) {
     errno = EFBIG;
@@ -423,22 +509,17 @@ int Directory::status(const char* name, struct stat& result, bool followLinks) c
   return object.isOpen() ? ::fstat(object.get(), &result) : -1;
 }
 
-ssize_t Directory::readStart(const char* name, unsigned char listedType,
-                             std::span<std::byte> buffer) const {
-  if (listedType == DT_REG) {
-    return readOnce(FileDescriptor(::openat(fd(), name, kReadFlags | O_NOFOLLOW)), buffer);
-  }
+ssize_t Directory::readStart(const char* name, std::span<std::byte> buffer) const {
   return readOnce(openEntry(name), buffer);
 }
 
 // The entry `name` opened for reading when it is a regular file, or a link that leads to one
-// in the root; checked before anything opens it.
+// in the root; checked before anything opens it, whatever the listing said it is.
 FileDescriptor Directory::openEntry(const char* name) const {
-  FileDescriptor object(::openat(fd(), name, kPathFlags));
   struct stat status;
-  if (!object.isOpen() || ::fstat(object.get(), &status) != 0) return {};
-  if (S_ISLNK(status.st_mode)) return openRegularFile(receiverRoot(), entryPath(name));
-  return reopenRegular(object, status);
+  FileDescriptor file = openRegularEntry(fd(), name, status);
+  if (file.isOpen() || !S_ISLNK(status.st_mode)) return file;
+  return openRegularFile(receiverRoot(), entryPath(name), status);
 }
 
 std::string Directory::entryPath(const char* name) const {

@@ -5,7 +5,9 @@
 // The disk under the root is untrusted. Every path resolves inside its root, link targets
 // included: an absolute link means the same path under the root, and ".." at the root stays
 // there, as at a receiver's "/". A file is read only when it is a regular file, checked before
-// anything opens it, without ever blocking, and up to a bound.
+// anything opens it (whatever a directory listing says it is), without ever blocking, and up to
+// a bound. Without /proc the check and the open are two calls on the file's name, and only
+// someone who may write the directory can come between them (see openCheckedByName).
 //
 // A root may also be a receiver's hard disk alone, which the receiver mounts at "/hdd": then
 // the receiver's "/" holds that disk at "/hdd" and nothing else. An absolute link, or ".."
@@ -75,7 +77,9 @@ const FileRoot& machineRoot();
 // Reads the regular file `path` in `root` in pieces, handing each to `take`; false when it
 // cannot be opened (a directory: EISDIR; a device, FIFO or socket: EINVAL; its type is
 // checked before it is opened, and it is never waited for), a read fails, or it holds more than
-// `limit` bytes (EFBIG). Pieces already taken stay taken: the caller discards them when this fails.
+// `limit` bytes (EFBIG). ENOENT means that nothing is there, never that a file there could not
+// be opened. Works without /proc. Pieces already taken stay taken: the caller discards them when
+// this fails.
 bool readRegularFile(const FileRoot& root, std::string_view path, std::size_t limit,
                      const std::function<void(std::string_view)>& take);
 
@@ -124,10 +128,10 @@ class Directory {
 
   // Status of `name`, following a symbolic link (in the root) or not.
   int status(const char* name, struct stat& result, bool followLinks) const;
-  // Reads up to `buffer.size()` bytes of the regular file `name` in one call; -1 on failure.
-  // `listedType` is the listing's word for it: an entry listed as a regular file is opened
-  // at once (and not through a link); any other is checked first.
-  ssize_t readStart(const char* name, unsigned char listedType, std::span<std::byte> buffer) const;
+  // Reads up to `buffer.size()` bytes of the regular file `name` (or the one a link leads to in
+  // the root) in one call; -1 on failure. Its type is checked before it is opened, whatever the
+  // listing said: a listing's type is the disk's word, and the inode may be a device.
+  ssize_t readStart(const char* name, std::span<std::byte> buffer) const;
 
  private:
   FileDescriptor openEntry(const char* name) const;

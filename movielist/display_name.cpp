@@ -61,12 +61,11 @@ bool eventFileName(std::string_view path, std::array<char, NAME_MAX + 1>& entry)
   return true;
 }
 
-eString nameFromEventFile(const host::Directory& directory, std::string_view path,
-                          unsigned char listedType) {
+eString nameFromEventFile(const host::Directory& directory, std::string_view path) {
   std::array<char, NAME_MAX + 1> entry;
   if (!eventFileName(path, entry)) return {};
   std::array<std::byte, kEventFileReadSize> buffer;
-  const ssize_t count = directory.readStart(entry.data(), listedType, buffer);
+  const ssize_t count = directory.readStart(entry.data(), buffer);
   if (count <= static_cast<ssize_t>(sizeof(eit_event_struct))) return {};
   EITEvent event(reinterpret_cast<const eit_event_struct*>(buffer.data()), serviceKey(path),
                  static_cast<std::size_t>(count));
@@ -105,10 +104,10 @@ std::string_view withoutTsSuffix(std::string_view text) {
 }
 
 eString describeRecording(const host::Directory& directory, std::string_view path,
-                          std::string_view name, std::optional<unsigned char> listedEventFileType) {
+                          std::string_view name, bool eventFileListed) {
   eString result;
-  if (eventInformationWanted() && listedEventFileType) {
-    result = nameFromEventFile(directory, path, *listedEventFileType);
+  if (eventInformationWanted() && eventFileListed) {
+    result = nameFromEventFile(directory, path);
     blankLineBreakers(result);
   }
   // A title of nothing but blanks and controls would show as a blank line in the list.

@@ -2,10 +2,7 @@
 // short text from the event file the recorder stored beside it, or else its file name.
 #pragma once
 
-#include <dirent.h>
-
 #include <cstddef>
-#include <optional>
 #include <string_view>
 
 #include "host/estring.h"
@@ -25,11 +22,9 @@ eString getFileName(eString path, eString name);
 // The display name of the recording at `path` in `directory`, whose entry is `name`: how the
 // rebuild names every recording, and getFileName any one. Its event file is `path`'s last
 // component without the final ".ts", followed by ".eit", in `directory`. A caller that has
-// listed the directory knows better than an open whether there is one: `listedEventFileType`
-// is nothing when the listing shows none (no open is tried), DT_REG when it shows a regular
-// file (opened at once), any other type when it must be checked before an open. Control bytes
-// and the line and paragraph separators (U+2028, U+2029) become blanks, so that the name fits
-// on a line; a title that is then nothing but blanks gives way to the file name.
+// listed the directory knows better than an open whether there is one: with
+// `eventFileListed` false no open is tried. Control bytes and the line and paragraph
+// separators (U+2028, U+2029) become blanks, so that the name fits on a line; a title that is
+// then nothing but blanks gives way to the file name.
 eString describeRecording(const host::Directory& directory, std::string_view path,
-                          std::string_view name,
-                          std::optional<unsigned char> listedEventFileType = DT_UNKNOWN);
+                          std::string_view name, bool eventFileListed = true);

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <functional>
-#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -16,25 +15,18 @@ class EventFileIndex {
   // index then leaves every recording to the open.
   explicit EventFileIndex(bool namesMayFoldCase) : namesMayFoldCase_(namesMayFoldCase) {}
 
-  // Takes note of one listed entry and its type as the listing gives it (DT_*); only event
-  // files count.
-  void add(std::string_view entryName, unsigned char listedType);
+  // Takes note of one listed entry; only event files count, whatever type the listing gives.
+  void add(std::string_view entryName);
   // Called once the listing is complete, before the first question.
   void complete();
 
-  // Nothing when the listing holds no event file for the recording entry `name`; else the
-  // listing's type for it: DT_REG when it showed a regular file only, DT_UNKNOWN when it
-  // showed anything else (a link, a FIFO, no type at all) or cannot tell, so that the type is
-  // checked before an open. Two stems that hash alike cost no more than an open that fails,
-  // as for any recording without an event file.
-  std::optional<unsigned char> listedEventFileType(std::string_view recordingName) const;
+  // False when the listing holds no event file for the recording entry `name`, so that no open
+  // is tried; true when it does, or cannot tell. Two stems that hash alike cost no more than an
+  // open that fails, as for any recording without an event file.
+  bool mayHaveEventFile(std::string_view recordingName) const;
 
  private:
-  // A stem's hash with its lowest bit telling whether the listing showed anything but a
-  // regular file.
-  std::size_t stemKey(std::string_view stem, bool checkFirst) const;
-
   bool namesMayFoldCase_;
   std::hash<std::string_view> hash_;
-  std::vector<std::size_t> stems_;  // stemKey of each listed event file, sorted by complete()
+  std::vector<std::size_t> stems_;  // hashes of the listed event files' stems, sorted by complete()
 };

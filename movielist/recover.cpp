@@ -64,7 +64,7 @@ class MovieScan {
     for (DIRFILES& movie : movies) {
       if (!recordingDate(directory_, movie.FileName.c_str(), movie.FileDate)) continue;
       movie.Description = describeRecording(directory_, movie.FullPath, movie.FileName,
-                                            eventFiles_.listedEventFileType(movie.FileName));
+                                            eventFiles_.mayHaveEventFile(movie.FileName));
       if (&movie != &movies[kept]) movies[kept] = std::move(movie);
       ++kept;
     }
@@ -77,7 +77,7 @@ class MovieScan {
 
  private:
   void take(std::string_view name, unsigned char type, std::vector<DIRFILES>& movies) {
-    eventFiles_.add(name, type);
+    eventFiles_.add(name);
     if (type != DT_DIR && isRecordingName(name)) {
       add(name, movies);
     } else if (host::AtomicFile::isTemporaryName(name, kListName)) {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/auxv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,10 +110,20 @@ std::string quotedForTerminal(const fs::path& path) {
 
 }  // namespace
 
-fs::path programDirectory() {
-  std::error_code error;
-  fs::path program = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::path(".") : program.parent_path();
+fs::path programDirectory(std::error_code& error) {
+  // The path the kernel was given to start this program, which needs no /proc to be read.
+  const auto* started = reinterpret_cast<const char*>(::getauxval(AT_EXECFN));
+  fs::path program;
+  error = std::make_error_code(std::errc::no_such_file_or_directory);
+  if (started != nullptr && *started != '\0') {
+    program = fs::absolute(started, error);
+    if (!error) program = fs::canonical(program, error);
+  }
+  // Started from a descriptor, the path is "/dev/fd/N", which leads nowhere once the
+  // descriptor is closed; the kernel's own record of the program, where /proc shows it, still
+  // tells.
+  if (error) program = fs::canonical("/proc/self/exe", error);
+  return error ? fs::path() : program.parent_path();
 }
 
 HostFiles locateHostFiles(const fs::path& programDirectory) {

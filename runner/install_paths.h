@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <system_error>
 
 // The places relative to the program's directory.
 struct HostFileLayout {
@@ -28,8 +29,12 @@ struct HostFiles {
   bool installed = false;
 };
 
-// The directory of the running program, symbolic links resolved.
-std::filesystem::path programDirectory();
+// The directory of the running program, symbolic links resolved: from the path it was started
+// by, made absolute against the working directory (call it before anything changes that), so
+// that no /proc is needed; where that path leads nowhere (a program started from a descriptor
+// that is closed by now), from /proc/self/exe. Empty, with `error` set, when neither tells: the
+// caller must not guess.
+std::filesystem::path programDirectory(std::error_code& error);
 
 // The build tree's files when its plug-in lies beside the program, otherwise the installed ones.
 HostFiles locateHostFiles(const std::filesystem::path& programDirectory);

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <variant>
 #include <vector>
 
@@ -34,7 +35,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!canShowAnything(options, std::cerr)) return kExitBadCommandLine;
-  const HostFiles files = locateHostFiles(programDirectory());
+  std::error_code unknown;
+  const std::filesystem::path programPlace = programDirectory(unknown);
+  if (unknown) {
+    std::cerr << "quillon-host: cannot tell where this program lies, so its plug-in and files "
+                 "cannot be found: "
+              << unknown.message() << '\n';
+    return kExitBadCommandLine;
+  }
+  const HostFiles files = locateHostFiles(programPlace);
   if (options.plugin.empty()) options.plugin = files.plugin;
   if (options.root.empty()) {
     std::optional<std::filesystem::path> demoDisk = demoDiskRoot(files, std::cerr);

@@ -298,8 +298,8 @@ TEST(CommandLine, MistakesAreReportedWithTheirStatus) {
       {{"--root", dir, "--config", dir + "/loop/config", "--keys", "ok"},
        "the directory of configuration file '" + dir +
            "/loop/config' cannot be used: Too many levels of symbolic links\n"},
-      {{"--root", dir, "--plugin", QUILLON_HOST_LIBRARY_PATH, "--keys", "ok"},
-       taken + "plug-in '" QUILLON_HOST_LIBRARY_PATH "' has no plugin_exec\n"},
+      {{"--root", dir, "--plugin", QUILLON_NOT_A_PLUGIN_PATH, "--keys", "ok"},
+       taken + "plug-in '" QUILLON_NOT_A_PLUGIN_PATH "' has no plugin_exec\n"},
       {{"--root", dir, "--plugin", dir + "/none.so", "--keys", "ok"},
        taken + "cannot load plug-in '" + dir + "/none.so': "},
       {{"--root", dir, "--plugin", "none.so", "--keys", "ok"},

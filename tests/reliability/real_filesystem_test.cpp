@@ -2,11 +2,14 @@
 // the receiver root, that fills up while the list is written, that is mounted read-only, that
 // turns read-only in the middle of the write, and a list file marked immutable. The old list
 // stays byte for byte and, once the disk is mended, the next rebuild writes the list and
-// leaves nothing else beside it.
+// leaves nothing else beside it. And a crafted image, whose directory entries lie about types.
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <fiu-control.h>
@@ -28,7 +31,9 @@
 #include "movielist/recover.h"
 #include "tests/reliability/replaced_files.h"
 #include "tests/support/host_process.h"
+#include "tests/support/open_watch.h"
 #include "tests/support/receiver_fixture.h"
+#include "tests/support/receiver_in_use.h"
 
 namespace reliability {
 namespace {
@@ -46,14 +51,16 @@ class Ext4Image {
   static std::string whyUnavailable() {
     if (::geteuid() != 0) return "mounting a file system image needs root";
     if (::access("/dev/loop-control", W_OK) != 0) return "no loop devices (/dev/loop-control)";
-    if (!succeeds("{ command -v mkfs.ext4 && command -v e2fsck && command -v findmnt; }"))
-      return "mkfs.ext4, e2fsck or findmnt is missing (e2fsprogs, util-linux)";
+    if (!succeeds("{ command -v mkfs.ext4 && command -v e2fsck && command -v debugfs && "
+                  "command -v findmnt; }"))
+      return "mkfs.ext4, e2fsck, debugfs or findmnt is missing (e2fsprogs, util-linux)";
     return "";
   }
 
-  // Makes an image of `kibibytes` (no blocks reserved for root, who could write into them)
-  // and mounts it with errors=remount-ro. Check mounted().
-  explicit Ext4Image(unsigned kibibytes) {
+  // Makes an image of `kibibytes` (no blocks reserved for root, who could write into them),
+  // runs `debugfs` on it with the commands given, one a line, to craft what no kernel would
+  // write, and mounts it with errors=remount-ro. Check mounted().
+  explicit Ext4Image(unsigned kibibytes, const std::string& debugfsCommands = "") {
     char pattern[] = "/tmp/quillon-ext4.XXXXXX";
     if (::mkdtemp(pattern) == nullptr) return;
     directory_ = pattern;
@@ -62,7 +69,13 @@ class Ext4Image {
     fs::create_directory(mountPoint_);
     std::ofstream(image_).close();
     fs::resize_file(image_, kibibytes * 1024ull);
-    if (succeeds("mkfs.ext4 -q -F -m 0 " + quoted(image_), error_)) mount();
+    if (!succeeds("mkfs.ext4 -q -F -m 0 " + quoted(image_), error_)) return;
+    if (!debugfsCommands.empty()) {
+      const fs::path commands = directory_ / "debugfs-commands";
+      std::ofstream(commands) << debugfsCommands;
+      if (!succeeds("debugfs -w -f " + quoted(commands) + " " + quoted(image_), error_)) return;
+    }
+    mount();
   }
   Ext4Image(const Ext4Image&) = delete;
   ~Ext4Image() {
@@ -146,18 +159,28 @@ class Ext4Image {
 // Enough recordings for a list of several of the writer's buffers.
 constexpr int kRecordings = 1500;
 
+// Makes and mounts an image of 8 MiB into `image`, crafted with `debugfsCommands`; empty when
+// mounted, else why no image can be had here.
+std::string makeImage(std::unique_ptr<Ext4Image>& image, const std::string& debugfsCommands = "") {
+  std::string why = Ext4Image::whyUnavailable();
+  if (why.empty()) {
+    image = std::make_unique<Ext4Image>(8192, debugfsCommands);
+    if (!image->mounted()) why = "no image could be made and mounted: " + image->error();
+  }
+  return why;
+}
+
+// Skips the test, saying why no image can be had, or fails it where
+// QUILLON_REQUIRE_REAL_FILESYSTEMS asks for real file systems (as in CI). The caller returns.
+void skipOrFail(const std::string& why) {
+  if (std::getenv("QUILLON_REQUIRE_REAL_FILESYSTEMS")) FAIL() << why;
+  GTEST_SKIP() << why;
+}
+
 class RealFileSystem : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string why = Ext4Image::whyUnavailable();
-    if (why.empty()) {
-      image = std::make_unique<Ext4Image>(8192);
-      if (!image->mounted()) why = "no image could be made and mounted: " + image->error();
-    }
-    if (!why.empty()) {
-      if (std::getenv("QUILLON_REQUIRE_REAL_FILESYSTEMS")) FAIL() << why;
-      GTEST_SKIP() << why;
-    }
+    if (const std::string why = makeImage(image); !why.empty()) return skipOrFail(why);
     root = std::make_unique<fixtures::ReceiverRoot>(image->mountPoint());
     root->file("recordings.epl", kOldList);
     std::ofstream(image->mountPoint() / "config") << kOldConfig;
@@ -301,6 +324,63 @@ TEST_F(RealFileSystem, AnImmutableListIsLeftAloneEvenByRoot) {
   ASSERT_EQ(0, ::ioctl(fd, FS_IOC_SETFLAGS, &flags));
   ::close(fd);
   expectTheNextRebuildToSucceed();
+}
+
+// A movie directory whose "x.eit" is listed as a regular file (the directory entry's type, the
+// disk's word) while its inode is the character device 1:3, the null device: what a crafted disk
+// holds. The extents flag and the second and third block words must be cleared for the kernel to
+// read the inode as a device; e2fsck would mend it, so it never runs on this image.
+constexpr char kDeviceListedAsRegular[] =
+    "mkdir hdd\nmkdir hdd/movie\ncd hdd/movie\nwrite /dev/null x.ts\nwrite /dev/null x.eit\n"
+    "sif x.eit flags 0\nsif x.eit block[0] 0x103\nsif x.eit block[1] 0\nsif x.eit block[2] 0\n"
+    "sif x.eit mode 020644\n";
+
+// The type that the listing of `directory` gives the entry `name`; DT_UNKNOWN when not listed.
+unsigned char listedType(const fs::path& directory, const std::string& name) {
+  unsigned char type = DT_UNKNOWN;
+  DIR* listing = ::opendir(directory.c_str());
+  while (const dirent* entry = listing != nullptr ? ::readdir(listing) : nullptr) {
+    if (name == entry->d_name) type = entry->d_type;
+  }
+  if (listing != nullptr) ::closedir(listing);
+  return type;
+}
+
+// Mends a fault: an event file whose directory entry says "regular file" was opened at once;
+// on a crafted disk (or over NFS) that type is the disk's word, and opening a device can act on
+// the hardware (a watchdog starts counting down). Its type is checked first, through /proc and
+// without it (quillon-host in a mount namespace without /proc), and the recording gets its file
+// name.
+TEST(CraftedDisk, AnEventFileListedAsRegularThatIsADeviceIsNeverOpened) {
+  std::unique_ptr<Ext4Image> image;
+  if (const std::string why = makeImage(image, kDeviceListedAsRegular); !why.empty())
+    return skipOrFail(why);
+  const fs::path root = image->mountPoint();
+  const fs::path eit = root / "hdd" / "movie" / "x.eit";
+  struct stat status {};
+  ASSERT_EQ(0, ::lstat(eit.c_str(), &status));
+  ASSERT_TRUE(S_ISCHR(status.st_mode) && status.st_rdev == makedev(1, 3)) << status.st_mode;
+  ASSERT_EQ(DT_REG, listedType(eit.parent_path(), "x.eit"));
+  const testsupport::OpenWatch watch(eit);
+  ASSERT_TRUE(watch.watching());
+  {
+    const testsupport::ReceiverInUse inUse(root, root / "config");
+    ASSERT_EQ(1, recoverMovies(1));
+    EXPECT_EQ("x", DirMovieFile.at(0).Description);
+  }
+  EXPECT_EQ(0, watch.opens()) << "with /proc";
+  ::close(::open(eit.c_str(), O_RDONLY | O_CLOEXEC));
+  EXPECT_EQ(1, watch.opens()) << "the watch sees an open";
+
+  if (kNoRunWithoutProc != nullptr) GTEST_SKIP() << "without /proc: " << kNoRunWithoutProc;
+  fs::remove(root / "hdd" / "movie" / "recordings.epl");
+  const HostRun run = runProgram(
+      QUILLON_HOST_PATH, {"--root", root.string(), "--keys", "exit down down ok ok exit exit"},
+      {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"}, {"", withoutProc()});
+  EXPECT_EQ(0, run.status) << run.errors;
+  EXPECT_THAT(testsupport::contents(root / "hdd" / "movie" / "recordings.epl").value_or(""),
+              ::testing::HasSubstr("\n#DESCRIPTION: x\n"));
+  EXPECT_EQ(0, watch.opens()) << "without /proc";
 }
 
 }  // namespace

@@ -43,10 +43,11 @@ std::vector<std::string> emulatorCommand() {
 }  // namespace
 
 HostRun runProgram(const std::string& program, std::vector<std::string> arguments,
-                   std::vector<std::string> environment) {
+                   std::vector<std::string> environment, const ProgramStart& start) {
   arguments.insert(arguments.begin(), program);
   const std::vector<std::string> emulator = emulatorCommand();
   arguments.insert(arguments.begin(), emulator.begin(), emulator.end());
+  arguments.insert(arguments.begin(), start.wrapper.begin(), start.wrapper.end());
   const std::string& executable = arguments.front();
   Capture out(std::tmpfile(), &std::fclose), errors(std::tmpfile(), &std::fclose);
 
@@ -55,13 +56,20 @@ HostRun runProgram(const std::string& program, std::vector<std::string> argument
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, fileno(out.get()), STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, fileno(errors.get()), STDERR_FILENO);
+  if (!start.workingDirectory.empty())
+    posix_spawn_file_actions_addchdir_np(&actions, start.workingDirectory.c_str());
   pid_t child = 0;
-  int failed = posix_spawn(&child, executable.c_str(), &actions, nullptr,
-                           pointers(arguments).data(), pointers(environment).data());
+  int failed = posix_spawnp(&child, executable.c_str(), &actions, nullptr,
+                            pointers(arguments).data(), pointers(environment).data());
   posix_spawn_file_actions_destroy(&actions);
   int status = 0;
   if (failed != 0 || waitpid(child, &status, 0) != child)
     throw std::runtime_error("cannot run " + program);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readBack(out),
           readBack(errors)};
+}
+
+std::vector<std::string> withoutProc() {
+  return {"unshare", "--mount", "sh", "-c", "mount -t tmpfs -o size=64k none /proc && exec \"$@\"",
+          "sh"};
 }

@@ -1,0 +1,158 @@
+// How quillon-host starts, wherever it is run: no library comes from the working directory; it
+// finds its own files without /proc and never guesses where it lies; and in a mount namespace
+// without /proc, as in a chroot without one, it reads its settings and event files and rebuilds
+// as anywhere else.
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fixtures/event_builder.h"
+#include "fixtures/receiver_builder.h"
+#include "tests/support/files.h"
+#include "tests/support/host_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+const std::string kHost = QUILLON_HOST_PATH;
+// Closes the About box, moves down to the rebuild (the window stores the sort order on the way),
+// runs it and closes everything.
+constexpr const char* kRebuildKeys = "exit down down ok ok exit exit";
+constexpr const char* kPlanted = "planted library loaded";
+
+// The descriptions of the list written on `root`, in its order.
+std::vector<std::string> listedDescriptions(const fixtures::ReceiverRoot& root) {
+  std::vector<std::string> descriptions;
+  std::istringstream list(root.readRecordingsList().value_or(""));
+  constexpr std::string_view kField = "#DESCRIPTION: ";
+  for (std::string line; std::getline(list, line);) {
+    if (line.starts_with(kField)) descriptions.push_back(line.substr(kField.size()));
+  }
+  return descriptions;
+}
+
+// Mends a fault: the build tree's quillon-host had the RUNPATH "<build>/host:", whose empty
+// element the loader reads as the working directory, searched before the system's libraries:
+// `cd /mnt/receiver && quillon-host --root .` ran the code of a crafted disk's libutf8proc.so.2.
+// A search path that names the working directory shows that the planted library would say so.
+TEST(ProgramStart, LoadsNoLibraryFromTheWorkingDirectory) {
+  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  root.recording("a.ts", 100);
+  fs::copy_file(QUILLON_PLANTED_LIBRARY, root.root() / "libutf8proc.so.2");
+  const HostRun run =
+      runProgram(kHost, {"--root", ".", "--keys", kRebuildKeys}, {}, {root.root(), {}});
+  EXPECT_EQ(0, run.status) << run.errors;
+  EXPECT_THAT(run.errors, Not(HasSubstr(kPlanted)));
+  EXPECT_EQ(std::vector<std::string>{"a"}, listedDescriptions(root));
+
+  const HostRun searching = runProgram(kHost, {"--root", ".", "--keys", kRebuildKeys},
+                                       {"LD_LIBRARY_PATH=."}, {root.root(), {}});
+  EXPECT_THAT(searching.errors, HasSubstr(kPlanted));
+}
+
+// Mends faults: without /proc the checked reopen through /proc/self/fd failed with ENOENT, so
+// that the store took its file for absent (and its first setting replaced the whole file) and
+// event files lost their names; and quillon-host, unable to read /proc/self/exe, looked for its
+// plug-in in the working directory.
+TEST(ProgramStart, WorksWithoutProc) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a mount namespace needs root";
+  if (kNoRunWithoutProc != nullptr) GTEST_SKIP() << kNoRunWithoutProc;
+  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  const auto event = [](const char* title) {
+    return fixtures::EventBuilder().shortEvent("deu", fixtures::dvbText(title), {}).bytes();
+  };
+  root.recording("a.ts", 100);
+  root.recording("b.ts", 200, event("Bravo"));
+  root.recording("c.ts", 300);
+  fs::create_directories(root.root() / "hdd" / "events");
+  const fixtures::Bytes charlie = event("Charlie");
+  std::ofstream(root.root() / "hdd" / "events" / "c.eit", std::ios::binary)
+      .write(reinterpret_cast<const char*>(charlie.data()),
+             static_cast<std::streamsize>(charlie.size()));
+  root.symlink("c.eit", "/hdd/events/c.eit", 300);
+  const fs::path config = root.root() / "etc" / "enigma" / "config";
+  fs::create_directories(config.parent_path());
+  // Another program's key, and the sort order by file name, descending.
+  const std::string settings =
+      "/enigma/plugins/other/volume=7\n/enigma/plugins/quillon/filesort=2\n";
+  std::ofstream(config) << settings;
+
+  const HostRun run =
+      runProgram(kHost, {"--root", root.root().string(), "--keys", kRebuildKeys},
+                 {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"}, {root.root(), withoutProc()});
+  EXPECT_EQ(0, run.status) << run.errors;
+  EXPECT_EQ("", run.errors);
+  EXPECT_EQ((std::vector<std::string>{"Charlie", "Bravo", "a"}), listedDescriptions(root));
+  EXPECT_EQ(settings, testsupport::contents(config));
+}
+
+// Runs quillon-host headless on `root` as started from a descriptor that closes as it starts
+// (fexecve of a close-on-exec descriptor: its path is "/dev/fd/N", which then leads nowhere),
+// with /proc or in a mount namespace of its own without it; its status and standard error.
+HostRun startedFromADescriptor(const fs::path& root, bool withProc) {
+  int errors[2];
+  if (::pipe2(errors, O_CLOEXEC) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (!withProc && (::unshare(CLONE_NEWNS) != 0 ||
+                      ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                      ::mount("none", "/proc", "tmpfs", 0, "size=64k") != 0))
+      std::_Exit(99);
+    // Far above any descriptor the program opens before it asks where it lies.
+    const int program = ::fcntl(::open(kHost.c_str(), O_RDONLY | O_CLOEXEC), F_DUPFD_CLOEXEC, 100);
+    ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
+    ::dup2(errors[1], STDERR_FILENO);
+    std::string words[] = {"quillon-host", "--root", root.string(), "--keys", "exit exit exit"};
+    char* arguments[] = {words[0].data(), words[1].data(), words[2].data(),
+                         words[3].data(), words[4].data(), nullptr};
+    char* environment[] = {nullptr};
+    ::fexecve(program, arguments, environment);
+    std::_Exit(127);
+  }
+  ::close(errors[1]);
+  HostRun run;
+  char buffer[256];
+  for (ssize_t count; (count = ::read(errors[0], buffer, sizeof buffer)) > 0;)
+    run.errors.append(buffer, static_cast<std::size_t>(count));
+  ::close(errors[0]);
+  int status = 0;
+  if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
+    run.status = WEXITSTATUS(status);
+  return run;
+}
+
+// Started from a descriptor that is closed by now, the program still finds itself through /proc;
+// without /proc it cannot tell where it lies, says so and ends with status 2, where it once took
+// the working directory for its own.
+TEST(ProgramStart, StartedFromAClosedDescriptorFindsItselfThroughProcOrSaysItCannot) {
+  if (std::getenv("QUILLON_TEST_EMULATOR") != nullptr)
+    GTEST_SKIP() << "under the emulator the program's path is an argument of the emulator's";
+  const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  const HostRun withProc = startedFromADescriptor(root.root(), true);
+  EXPECT_EQ(0, withProc.status) << withProc.errors;
+  EXPECT_EQ("", withProc.errors);
+
+  if (::geteuid() != 0) GTEST_SKIP() << "without /proc: a mount namespace needs root";
+  if (kNoRunWithoutProc != nullptr) GTEST_SKIP() << "without /proc: " << kNoRunWithoutProc;
+  const HostRun withoutProc = startedFromADescriptor(root.root(), false);
+  EXPECT_EQ(2, withoutProc.status);
+  EXPECT_EQ(
+      "quillon-host: cannot tell where this program lies, so its plug-in and files cannot be "
+      "found: No such file or directory\n",
+      withoutProc.errors);
+}
+
+}  // namespace
