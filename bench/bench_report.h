@@ -28,7 +28,9 @@ struct SizeResult {
 double median(std::vector<double> values);
 
 // The time table, the memory table and the target lines; `idleKilobytes` is the peak of a
-// child that did nothing, taken off to give the memory per recording.
-void printReport(std::FILE* out, const std::vector<SizeResult>& results, long idleKilobytes);
+// child that did nothing, taken off to give the memory per recording; `listLimitKilobytes` is
+// quillon-host's peak loading the costliest list within the host's limits, when measured.
+void printReport(std::FILE* out, const std::vector<SizeResult>& results, long idleKilobytes,
+                 std::optional<long> listLimitKilobytes);
 
 }  // namespace bench

@@ -23,6 +23,9 @@
 #include "bench/bench_report.h"
 #include "bench/bench_roots.h"
 #include "bench/child_run.h"
+#include "fixtures/list_builder.h"
+#include "fixtures/receiver_builder.h"
+#include "host/ezapmain.h"
 
 namespace {
 
@@ -62,6 +65,30 @@ std::optional<long> hostPeak(const std::filesystem::path& host, const std::files
   std::fprintf(stderr, "quillon-bench: %s exited with %d without \"%s\"; its output ends:\n%s\n",
                host.c_str(), run.status, reloaded.c_str(),
                output.substr(output.size() - std::min<std::size_t>(output.size(), 2000)).c_str());
+  return std::nullopt;
+}
+
+// quillon-host's peak memory while it loads the costliest list within the host's limits: as
+// many entries as it reads, each as large as the byte limit allows and shaped to cost the most
+// memory a byte can (fixtures/list_builder.h). Nothing when it did not load them all.
+std::optional<long> listLimitPeak(const std::filesystem::path& host,
+                                  const std::filesystem::path& cache) {
+  const std::filesystem::path root = cache / "list-at-the-limits";
+  const fixtures::ReceiverRoot disk(root);
+  constexpr std::size_t kEntries = eZapMain::kListEntryLimit;
+  fixtures::writeLargeRecordingsList(disk.recordingsList(), kEntries,
+                                     eZapMain::kListFileLimit / kEntries);
+  std::string output;
+  const bench::ProgramRun run =
+      bench::runMeasured(host,
+                         {"--root", root.string(), "--config", (root / "bench-host.conf").string(),
+                          "--keys", "exit exit exit"},
+                         output);
+  std::filesystem::remove(disk.recordingsList());
+  const std::string loaded = "recordings list: " + std::to_string(kEntries) + " movies";
+  if (run.status == 0 && output.find(loaded) != std::string::npos) return run.peakKilobytes;
+  std::fprintf(stderr, "quillon-bench: %s exited with %d without \"%s\"\n", host.c_str(),
+               run.status, loaded.c_str());
   return std::nullopt;
 }
 
@@ -174,7 +201,12 @@ int runBench(Options options) {
     results.push_back(size.result());
   }
   const long idle = bench::runChild(Work::Idle, cache, options.sortType).peakKilobytes;
-  bench::printReport(stdout, results, idle);
+  std::optional<long> listLimit;
+  if (!host.empty()) {
+    std::fprintf(stderr, "quillon-bench: a list at the host's limits: measuring\n");
+    listLimit = listLimitPeak(host, cache);
+  }
+  bench::printReport(stdout, results, idle, listLimit);
   const bool allIdentical = std::all_of(results.begin(), results.end(),
                                         [](const SizeResult& result) { return result.identical; });
   return allIdentical ? 0 : 1;

@@ -38,7 +38,8 @@ bool writable(const eZapMain::Recording& recording) {
 // The entries of the list `text`, read by the host's own reader, handed over in two pieces.
 std::vector<eZapMain::Recording> readList(std::string_view text, std::size_t cut,
                                           eString& listName) {
-  return readRecordingsList(
+  std::vector<eZapMain::Recording> recordings;
+  readRecordingsList(
       [text, cut](const host::LineVisitor& take) {
         host::LineReader lines(take);
         lines.take(text.substr(0, cut));
@@ -46,7 +47,8 @@ std::vector<eZapMain::Recording> readList(std::string_view text, std::size_t cut
         lines.finishFile();
         return true;
       },
-      listName);
+      recordings, listName);
+  return recordings;
 }
 
 std::string printed(const std::vector<DIRFILES>& movies) {

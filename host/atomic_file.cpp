@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <new>
 
+#include "host/file_failure.h"
 #include "host/temporary_files.h"
 #include "host/temporary_lock.h"
 
@@ -18,13 +19,17 @@ namespace {
 
 constexpr std::size_t kBufferSize = 1 << 17;
 constexpr int kTemporaryAttempts = 64;
-// A unique name ends in six of these, as mkostemp's do, so that the temporary files of earlier
-// versions are recognised too.
+// What marks a temporary file, after a dot and the target's name: no person or other program
+// names a file so, and a clean-up removes nothing else. (Earlier versions ended the name in six
+// letters or digits alone, as a user's ".recordings.epl.backup" does; those are not ours to
+// judge, and stay.)
+constexpr std::string_view kMark = "~quillon~";
+// A unique name ends in eight of these after the mark.
 constexpr std::string_view kSuffixLetters =
     "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-constexpr std::size_t kSuffixLength = 6;
+constexpr std::size_t kSuffixLength = 8;
 
-// Six letters or digits that no other writer is likely to pick at the same time; an
+// Eight letters or digits that no other writer is likely to pick at the same time; an
 // exclusive create settles any clash.
 std::string randomSuffix() {
   std::uint64_t bits = 0;
@@ -41,16 +46,15 @@ std::string randomSuffix() {
   return suffix;
 }
 
-// ".NAME.XXXXXX": hidden, beside the target, and recognisably its temporary file.
-std::string uniqueName(std::string_view target) {
+// ".NAME.~quillon~": hidden, beside the target, and unmistakably its temporary file.
+std::string markedName(std::string_view target) {
   std::string name = ".";
-  return name.append(target).append(".").append(randomSuffix());
+  return name.append(target).append(".").append(kMark);
 }
 
-// ".NAME.new": the one temporary file of a target whose directory nobody lists.
-std::string fixedName(std::string_view target) {
-  std::string name = ".";
-  return name.append(target).append(".new");
+// ".NAME.~quillon~XXXXXXXX": one of many.
+std::string uniqueName(std::string_view target) {
+  return markedName(target).append(randomSuffix());
 }
 
 // The mode a new file gets from this process.
@@ -70,9 +74,10 @@ void syncDirectory(int directoryFd) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(const FileRoot& root, std::string_view path, TemporaryName naming) {
+AtomicFile::AtomicFile(const FileRoot& root, std::string_view path, TemporaryName naming)
+    : root_(root), path_(path) {
   try {
-    if (!open(root, path, naming)) rollback();
+    if (!open(naming)) rollback();
   } catch (...) {
     rollback();  // the destructor of an object never constructed does not run
     throw;
@@ -83,27 +88,61 @@ AtomicFile::~AtomicFile() {
   rollback();
 }
 
-bool AtomicFile::open(const FileRoot& root, std::string_view path, TemporaryName naming) {
-  return acquireBuffer() && locateFileSlot(root, path, target_) && targetIsWritable() &&
-         createTemporary(naming) && applyOwnerAndMode() && openStream();
+bool AtomicFile::open(TemporaryName naming) {
+  if (!acquireBuffer() || !locateTarget() || !targetIsWritable()) return false;
+  if (target_.exists)
+    attributes_.readFrom(target_.directory.get(), target_.name.c_str(), target_.status);
+  return createTemporary(naming) && applyOwnerAndMode() && openStream();
+}
+
+bool AtomicFile::failed(std::string_view operation) const {
+  recordFileFailure(root_, path_, operation, errno);
+  return false;
 }
 
 // The buffer comes before the file, so that running out of memory leaves nothing behind.
 bool AtomicFile::acquireBuffer() {
   buffer_.reset(new (std::nothrow) char[kBufferSize]);
-  if (buffer_ == nullptr) errno = ENOMEM;
-  return buffer_ != nullptr;
+  if (buffer_ != nullptr) return true;
+  errno = ENOMEM;
+  return failed("cannot be replaced");
+}
+
+bool AtomicFile::locateTarget() {
+  if (locateFileSlot(root_, path_, target_)) return true;
+  if (errno == EINVAL) {
+    recordFileFailure(root_, path_, "is no regular file, and is left as it is", 0);
+    return false;
+  }
+  return failed("cannot be replaced");
 }
 
 // A target the process may not write is left alone, as writing it in place would fail. The
 // kernel judges with the effective ids, as it would for that write: for root, only an
 // immutable file (or a read-only file system) refuses.
-bool AtomicFile::targetIsWritable() const {
-  return !target_.exists ||
-         ::faccessat(target_.directory.get(), target_.name.c_str(), W_OK, AT_EACCESS) == 0;
+bool AtomicFile::targetIsWritable() {
+  if (!target_.exists ||
+      ::faccessat(target_.directory.get(), target_.name.c_str(), W_OK, AT_EACCESS) == 0) {
+    return true;
+  }
+  return failed("may not be written");
 }
 
 bool AtomicFile::createTemporary(TemporaryName naming) {
+  if (makeTemporary(naming)) return true;
+  if (naming == TemporaryName::Fixed && errno == EEXIST) {
+    recordFileFailure(root_, path_, "is being replaced by another writer", 0);
+    return false;
+  }
+  if (target_.exists && (errno == EACCES || errno == EPERM)) {
+    return failed(
+        "cannot be replaced: its folder may not be written, and the replacement is a new file "
+        "there (writing the file in place would have succeeded)");
+  }
+  return failed("cannot be replaced: no new file can be made in its folder");
+}
+
+bool AtomicFile::makeTemporary(TemporaryName naming) {
   const int directory = target_.directory.get();
   for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
     if (naming == TemporaryName::Unique) {
@@ -111,7 +150,7 @@ bool AtomicFile::createTemporary(TemporaryName naming) {
       if (errno != EEXIST && errno != ENOENT) return false;
     } else {
       // What a crash left under the fixed name goes; another writer's stays, and this fails.
-      std::string name = fixedName(target_.name);
+      std::string name = fixedTemporaryName(target_.name);
       removeAbandonedTemporaryFile(directory, name.c_str());
       if (createAndLock(std::move(name))) return true;
       if (errno != ENOENT) return false;
@@ -143,19 +182,23 @@ bool AtomicFile::createAndLock(std::string name) {
 // the process may set them (else the group alone, else neither), then its permission bits,
 // since a change of owner clears the set-id bits.
 bool AtomicFile::applyOwnerAndMode() {
-  if (!target_.exists) return ::fchmod(temporaryFd_, newFileMode()) == 0;
+  constexpr std::string_view kFailure = "cannot be replaced: its owner and access cannot be kept";
+  if (!target_.exists) return ::fchmod(temporaryFd_, newFileMode()) == 0 || failed(kFailure);
   const struct stat& old = target_.status;
   if (::fchown(temporaryFd_, old.st_uid, old.st_gid) != 0) {
-    if (errno != EPERM) return false;
+    if (errno != EPERM) return failed(kFailure);
     if (::fchown(temporaryFd_, static_cast<uid_t>(-1), old.st_gid) != 0 && errno != EPERM)
-      return false;
+      return failed(kFailure);
   }
-  return ::fchmod(temporaryFd_, old.st_mode & 07777) == 0;
+  const mode_t mode = old.st_mode & 07777;
+  // The ACL comes after the permission bits, which would rewrite its mask.
+  return (::fchmod(temporaryFd_, mode) == 0 && attributes_.applyTo(temporaryFd_, mode)) ||
+         failed(kFailure);
 }
 
 bool AtomicFile::openStream() {
   stream_ = ::fdopen(temporaryFd_, "w");
-  if (stream_ == nullptr) return false;
+  if (stream_ == nullptr) return failed("cannot be written");
   temporaryFd_ = -1;
   std::setvbuf(stream_, buffer_.get(), _IOFBF, kBufferSize);
   return true;
@@ -186,8 +229,9 @@ bool AtomicFile::flushAndSync() {
   errno = 0;
   bool written =
       std::fflush(stream_) == 0 && !std::ferror(stream_) && ::fsync(::fileno(stream_)) == 0;
-  if (!written && errno == 0) errno = EIO;  // an earlier buffered write failed
-  return written;
+  if (written) return true;
+  if (errno == 0) errno = EIO;  // an earlier buffered write failed
+  return failed("cannot be written");
 }
 
 bool AtomicFile::renameOverTarget() {
@@ -196,7 +240,8 @@ bool AtomicFile::renameOverTarget() {
   releaseTemporaryFile(heldSlot_);
   heldSlot_ = -1;
   int directory = target_.directory.get();
-  return ::renameat(directory, temporary_.c_str(), directory, target_.name.c_str()) == 0;
+  return ::renameat(directory, temporary_.c_str(), directory, target_.name.c_str()) == 0 ||
+         failed("cannot be replaced: the new file cannot take its name");
 }
 
 void AtomicFile::rollback() {
@@ -220,12 +265,13 @@ void AtomicFile::rollback() {
 }
 
 bool AtomicFile::isTemporaryName(std::string_view name, std::string_view targetName) {
-  if (name.size() != 2 + targetName.size() + kSuffixLength || !name.starts_with('.') ||
-      name.substr(1, targetName.size()) != targetName || name[1 + targetName.size()] != '.') {
-    return false;
-  }
-  return name.substr(2 + targetName.size()).find_first_not_of(kSuffixLetters) ==
-         std::string_view::npos;
+  const std::string marked = markedName(targetName);
+  return name.size() == marked.size() + kSuffixLength && name.starts_with(marked) &&
+         name.substr(marked.size()).find_first_not_of(kSuffixLetters) == std::string_view::npos;
+}
+
+std::string AtomicFile::fixedTemporaryName(std::string_view targetName) {
+  return markedName(targetName);
 }
 
 }  // namespace host

@@ -14,14 +14,21 @@
 // A failed commit, or an AtomicFile destroyed without commit, removes the temporary file and
 // leaves the target byte for byte as it was. Rolling back twice is harmless.
 //
-// The new file keeps the target's permission bits, and its owner and group where the process
-// may set them. A target the process may not write (for root: an immutable one) is left alone:
-// the file does not open (errno EACCES, EPERM or EROFS), as writing it in place would fail.
+// The new file keeps the target's permission bits, its owner and group where the process may
+// set them, its access ACL and the other extended attributes the process may read and set
+// (extended_attributes.h). A target the process may not write (for root: an immutable one) is
+// left alone: the file does not open (errno EACCES, EPERM or EROFS), as writing it in place
+// would fail. A target the process may write in a folder it may not write cannot be replaced
+// either, though writing it in place would succeed: the replacement is a new file in that
+// folder.
 //
 // The temporary file is locked from its creation until its rename (temporary_lock.h), and held
 // where an ending signal removes it (temporary_files.h). What a kill or a power cut leaves is
 // removed later: a uniquely named temporary file by whoever lists its directory anyway (the
-// rebuild does; isTemporaryName tells the names), the fixed name by the next write.
+// rebuild does; isTemporaryName tells the names), the fixed name by the next write. Their names
+// carry a mark that no person or other program would choose, so that nothing else is removed.
+//
+// Every failure is recorded (file_failure.h) with the path as the caller named it.
 #pragma once
 
 #include <cstdio>
@@ -29,6 +36,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/extended_attributes.h"
 #include "host/receiver_fs.h"
 
 namespace host {
@@ -50,6 +58,8 @@ class AtomicFile {
   std::FILE* stream() const { return stream_; }
   // The directory and name that commit() replaces: `path`, or the file its links lead to.
   const FileSlot& target() const { return target_; }
+  // The path as the caller named it.
+  const std::string& path() const { return path_; }
 
   // Makes the written contents the target's: 0 on success; -1 with errno on any failure,
   // after which the temporary file is gone and the target unchanged.
@@ -59,19 +69,28 @@ class AtomicFile {
 
   // Whether `name` is one of the unique temporary names for a target named `targetName`.
   static bool isTemporaryName(std::string_view name, std::string_view targetName);
+  // The fixed temporary name for a target named `targetName`.
+  static std::string fixedTemporaryName(std::string_view targetName);
 
  private:
-  bool open(const FileRoot& root, std::string_view path, TemporaryName naming);
+  bool open(TemporaryName naming);
   bool acquireBuffer();
-  bool targetIsWritable() const;
+  bool locateTarget();
+  bool targetIsWritable();
   bool createTemporary(TemporaryName naming);
+  bool makeTemporary(TemporaryName naming);
   bool createAndLock(std::string name);
   bool applyOwnerAndMode();
   bool openStream();
   bool flushAndSync();
   bool renameOverTarget();
+  // Records that `operation` failed with errno; false.
+  bool failed(std::string_view operation) const;
 
+  const FileRoot& root_;
+  std::string path_;
   FileSlot target_;
+  ExtendedAttributes attributes_;  // the target's, for the new file
   std::string temporary_;  // the temporary file's name in the target's directory, while it exists
   int temporaryFd_ = -1;   // until the stream owns it
   int heldSlot_ = -1;      // where an ending signal finds the temporary file; -1 when it does not

@@ -9,10 +9,13 @@
 #include <utility>
 
 #include "host/atomic_file.h"
+#include "host/file_failure.h"
 #include "host/line_reader.h"
 #include "host/receiver_fs.h"
 
 namespace {
+
+using Values = std::map<std::string, int, std::less<>>;
 
 // A key the file can hold as the left side of one line, and that a C string can name.
 bool isStorableKey(std::string_view key) {
@@ -28,9 +31,15 @@ std::optional<int> integerValue(std::string_view text) {
   return value;
 }
 
+// One line without its line ending: a CR before the '\n' (or the end) is no part of it.
+std::string_view withoutReturn(std::string_view line) {
+  if (line.ends_with('\r')) line.remove_suffix(1);  // written by an editor elsewhere
+  return line;
+}
+
 // One KEY=INTEGER line; nothing for a comment, a blank line or a line the store cannot read.
 std::optional<std::pair<std::string_view, int>> parseLine(std::string_view line) {
-  if (line.ends_with('\r')) line.remove_suffix(1);  // written by an editor elsewhere
+  line = withoutReturn(line);
   if (line.empty() || line.front() == '#') return std::nullopt;
   const std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) return std::nullopt;
@@ -39,6 +48,53 @@ std::optional<std::pair<std::string_view, int>> parseLine(std::string_view line)
   const std::optional<int> value = integerValue(line.substr(equals + 1));
   if (!value) return std::nullopt;
   return std::pair{key, *value};
+}
+
+// The values a file's text holds; of a key on several lines, the last that can be read.
+Values valuesOf(std::string_view text) {
+  Values values;
+  host::forEachFileLine(text, [&values](std::string_view line) {
+    if (const auto entry = parseLine(line))
+      values.insert_or_assign(std::string(entry->first), entry->second);
+  });
+  return values;
+}
+
+// The line ending of `text`: CR LF when its last line ending is one, or when it has none and
+// ends in a CR; else LF.
+std::string_view lineEnding(std::string_view text) {
+  const std::size_t last = text.rfind('\n');
+  const bool carriageReturn =
+      last == std::string_view::npos ? text.ends_with('\r') : last > 0 && text[last - 1] == '\r';
+  return carriageReturn ? "\r\n" : "\n";
+}
+
+// `text` with `value` in the last line of `key`, every other byte as it was; where no line
+// holds the key, with KEY=VALUE added as a line of its own.
+std::string withValue(std::string text, std::string_view key, int value) {
+  const std::string number = std::to_string(value);
+  std::size_t valueStart = std::string::npos;
+  std::size_t valueEnd = 0;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view line = withoutReturn(std::string_view(text).substr(start, end - start));
+    if (line.size() > key.size() && line.starts_with(key) && line[key.size()] == '=') {
+      valueStart = start + key.size() + 1;
+      valueEnd = start + line.size();
+    }
+    start = end + 1;
+  }
+  if (valueStart != std::string::npos)
+    return text.replace(valueStart, valueEnd - valueStart, number);
+  const std::string_view ending = lineEnding(text);
+  if (!text.empty() && !text.ends_with('\n')) text += text.ends_with('\r') ? "\n" : ending;
+  return text.append(key).append("=").append(number).append(ending);
+}
+
+// "1 MiB the store reads"
+std::string limitText() {
+  return std::to_string(eConfig::kFileLimit >> 20) + " MiB the store reads";
 }
 
 const host::FileRoot& rootOf(bool onReceiver) {
@@ -61,10 +117,18 @@ int eConfig::getKey(const char* key, int& value) const {
 }
 
 int eConfig::setKey(const char* key, const int& value) {
-  if (key == nullptr || !isStorableKey(key)) return -1;
+  if (key == nullptr || !isStorableKey(key)) {
+    if (!file_.empty()) {
+      host::recordFileFailure(rootOf(onReceiver_), file_, "cannot hold a key of that form", 0);
+      host::reportFailure("setting");
+    }
+    return -1;
+  }
   values_.insert_or_assign(std::string(key), value);
   if (file_.empty()) return 0;
-  return write();
+  if (store(key, value) == 0) return 0;
+  host::reportFailure("setting");
+  return -1;
 }
 
 void eConfig::open(std::filesystem::path file) {
@@ -73,7 +137,8 @@ void eConfig::open(std::filesystem::path file) {
   file_ = noWorkingDirectory ? file.string() : absolute.string();
   onReceiver_ = false;
   directoryMode_.reset();
-  if (!noWorkingDirectory) return read();
+  located_ = !noWorkingDirectory;
+  if (located_) return read();
   values_.clear();  // a relative path with no directory to start from: nothing to read or write
   readError_ = noWorkingDirectory.value();
 }
@@ -82,32 +147,71 @@ void eConfig::openOnReceiver(std::string receiverPath) {
   file_ = std::move(receiverPath);
   onReceiver_ = true;
   directoryMode_.reset();
+  located_ = true;
   read();
 }
 
 void eConfig::read() {
-  std::map<std::string, int, std::less<>> values;
-  const bool read =
-      host::readFileLines(rootOf(onReceiver_), file_, kFileLimit, [&values](std::string_view line) {
-        if (const auto entry = parseLine(line))
-          values.insert_or_assign(std::string(entry->first), entry->second);
-      });
-  readError_ = read || errno == ENOENT ? 0 : errno;
-  values_ = read ? std::move(values) : decltype(values){};
+  std::string text;
+  values_ = readText(text) ? valuesOf(text) : Values();
 }
 
-int eConfig::write() const {
-  if (unreadable()) {
+bool eConfig::readText(std::string& text) {
+  text.clear();
+  const host::FileRoot& root = rootOf(onReceiver_);
+  const bool read = host::readRegularFile(root, file_, kFileLimit,
+                                          [&text](std::string_view piece) { text.append(piece); });
+  readError_ = read || errno == ENOENT ? 0 : errno;
+  if (readError_ == 0) {
+    if (!read) text.clear();  // a missing file holds nothing
+    return true;
+  }
+  if (readError_ == EFBIG) {
+    host::recordFileFailure(root, file_,
+                            "is larger than the " + limitText() + ", and stays as it is", 0);
+  } else {
+    host::recordFileFailure(root, file_, "cannot be read, and stays as it is", readError_);
+  }
+  text.clear();
+  errno = readError_;
+  return false;
+}
+
+bool eConfig::takeValues(std::string_view text, std::string_view key, int value) {
+  Values held = valuesOf(text);
+  const auto found = held.find(key);
+  const bool holds = found != held.end() && found->second == value;
+  for (auto& [name, number] : held) values_.insert_or_assign(name, number);
+  values_.insert_or_assign(std::string(key), value);
+  return holds;
+}
+
+int eConfig::store(std::string_view key, int value) {
+  const host::FileRoot& root = rootOf(onReceiver_);
+  if (!located_) {
+    host::recordFileFailure(root, file_, "cannot be found without a working directory", readError_);
     errno = readError_;
     return -1;
   }
+  std::string text;
+  if (!readText(text)) return -1;
+  if (takeValues(text, key, value)) return 0;
   const std::string_view directory(file_.data(), file_.rfind('/') + 1);
-  if (directoryMode_ && !host::createDirectories(rootOf(onReceiver_), directory, *directoryMode_))
+  if (directoryMode_ && !host::createDirectories(root, directory, *directoryMode_)) {
+    host::recordFileFailure(root, directory, "cannot be made", errno);
     return -1;
-  host::AtomicFile file(rootOf(onReceiver_), file_, host::AtomicFile::TemporaryName::Fixed);
-  if (!file.isOpen()) return -1;
-  for (const auto& [key, value] : values_) {
-    if (std::fprintf(file.stream(), "%s=%d\n", key.c_str(), value) < 0) return -1;
   }
+  // Read once more under the writer's lock: what another writer stored last stays.
+  host::AtomicFile file(root, file_, host::AtomicFile::TemporaryName::Fixed);
+  if (!file.isOpen() || !readText(text)) return -1;
+  if (takeValues(text, key, value)) return 0;
+  const std::string updated = withValue(std::move(text), key, value);
+  if (updated.size() > kFileLimit) {
+    host::recordFileFailure(
+        root, file_, "would grow larger than the " + limitText() + ", and stays as it is", 0);
+    errno = EFBIG;
+    return -1;
+  }
+  std::fwrite(updated.data(), 1, updated.size(), file.stream());
   return file.commit();
 }

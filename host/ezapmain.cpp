@@ -1,18 +1,18 @@
 #include "host/ezapmain.h"
 
+#include <cerrno>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "host/file_failure.h"
 #include "host/line_reader.h"
 #include "host/receiver_fs.h"
 
 namespace {
 
 constexpr std::string_view kListFile = "/hdd/movie/recordings.epl";
-// Far above any real list: 100,000 recordings take about 20 MB.
-constexpr std::size_t kListLimit = std::size_t{64} << 20;
 
 // The text after `tag` (which ends in a blank) when `line` is that kind of line; a line of
 // the tag alone, its blank lost to an editor, counts too.
@@ -47,6 +47,7 @@ class RecordingsListParser {
 
   std::vector<eZapMain::Recording> recordings() && { return std::move(recordings_); }
   const eString& listName() const { return listName_; }
+  bool tooManyEntries() const { return tooManyEntries_; }
 
  private:
   enum class Stage { Outside, AfterService, AfterDescription, AfterType };
@@ -66,7 +67,11 @@ class RecordingsListParser {
   }
 
   void takePath(std::string_view path) {
-    if (stage_ != Stage::Outside) {
+    if (stage_ != Stage::Outside && recordings_.size() == eZapMain::kListEntryLimit) {
+      // What is read so far goes at once; what follows is only counted past.
+      tooManyEntries_ = true;
+      recordings_ = std::vector<eZapMain::Recording>();
+    } else if (stage_ != Stage::Outside && !tooManyEntries_) {
       entry_.path = eString(path);
       recordings_.push_back(std::move(entry_));
     }
@@ -77,19 +82,29 @@ class RecordingsListParser {
   eZapMain::Recording entry_;
   eString listName_;
   std::vector<eZapMain::Recording> recordings_;
+  bool tooManyEntries_ = false;
 };
+
+// Reports that the list is read as empty, because of `why`.
+void reportUnread(const host::FileRoot& root, const std::string& why, int error) {
+  host::recordFileFailure(root, kListFile, why + ", and is read as empty", error);
+  host::reportFailure("load");
+}
 
 }  // namespace
 
-std::vector<eZapMain::Recording> readRecordingsList(const RecordingsListSource& readLines,
-                                                    eString& listName) {
+ListReading readRecordingsList(const RecordingsListSource& readLines,
+                               std::vector<eZapMain::Recording>& recordings, eString& listName) {
   RecordingsListParser parser;
-  if (!readLines([&parser](std::string_view line) { parser.take(line); })) {
+  const bool read = readLines([&parser](std::string_view line) { parser.take(line); });
+  if (!read || parser.tooManyEntries()) {
+    recordings.clear();
     listName = eString();
-    return {};
+    return read ? ListReading::TooManyEntries : ListReading::Unreadable;
   }
   listName = parser.listName();
-  return std::move(parser).recordings();
+  recordings = std::move(parser).recordings();
+  return ListReading::Read;
 }
 
 eZapMain* eZapMain::instance() {
@@ -99,11 +114,27 @@ eZapMain* eZapMain::instance() {
 
 void eZapMain::loadRecordings(bool /*save*/) {
   recordings_ = std::vector<Recording>();  // the old list goes before the new one is read
-  recordings_ = readRecordingsList(
-      [](const host::LineVisitor& take) {
-        return host::readFileLines(host::receiverRoot(), kListFile, kListLimit, take);
+  const host::FileRoot& root = host::receiverRoot();
+  int readError = 0;
+  const ListReading reading = readRecordingsList(
+      [&root, &readError](const host::LineVisitor& take) {
+        const bool read = host::readFileLines(root, kListFile, kListFileLimit, take);
+        readError = read ? 0 : errno;
+        return read;
       },
-      listName_);
+      recordings_, listName_);
+  if (reading == ListReading::TooManyEntries) {
+    reportUnread(
+        root,
+        "holds more than " + std::to_string(kListEntryLimit) + " movies, the most the host reads",
+        0);
+  } else if (reading == ListReading::Unreadable && readError == EFBIG) {
+    reportUnread(
+        root, "is larger than the " + std::to_string(kListFileLimit >> 20) + " MiB the host reads",
+        0);
+  } else if (reading == ListReading::Unreadable && readError != ENOENT) {
+    reportUnread(root, "cannot be read", readError);
+  }
   ++reloadCount_;
   if (observer_) observer_(*this);
 }

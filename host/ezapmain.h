@@ -2,6 +2,7 @@
 // reloads from "/hdd/movie/recordings.epl" on request.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -16,11 +17,17 @@ class eZapMain {
     eString path;         // the path line that ends the entry
   };
 
+  // The most of a list the host reads: its bytes and its entries. A list over either reads as
+  // empty; together they bound what a list takes in memory (see docs/reliability.md).
+  static constexpr std::size_t kListFileLimit = std::size_t{64} << 20;
+  static constexpr std::size_t kListEntryLimit = 500000;
+
   static eZapMain* instance();
 
   // Re-reads the receiver's list file into recordings(); a missing or unreadable file, one
-  // that is not a regular file, or one over 64 MiB gives an empty list. `save` asks the host to
-  // store its current list first; the stand-in has nothing to store.
+  // that is not a regular file, or one over either limit gives an empty list, and all but a
+  // missing one are reported (file_failure.h) as the task "load". `save` asks the host to store
+  // its current list first; the stand-in has nothing to store.
   void loadRecordings(bool save);
 
   const eString& listName() const { return listName_; }
@@ -41,10 +48,13 @@ class eZapMain {
 // says whether the text could be read to its end.
 using RecordingsListSource = std::function<bool(const host::LineVisitor&)>;
 
-// Reads a recordings list, as loadRecordings reads the receiver's file. Entries are
-// "#SERVICE: ", "#DESCRIPTION: ", "#TYPE ..." and a path line, in that order (the description
-// and type lines may be missing); a line out of place ends the entry it interrupts, and lines
-// that belong to no entry are skipped. A "#NAME " line names the list; `listName` gets the last
-// name, or empty. A text that cannot be read to its end gives no entries and an empty name.
-std::vector<eZapMain::Recording> readRecordingsList(const RecordingsListSource& readLines,
-                                                    eString& listName);
+enum class ListReading { Read, Unreadable, TooManyEntries };
+
+// Reads a recordings list, as loadRecordings reads the receiver's file, into `recordings`.
+// Entries are "#SERVICE: ", "#DESCRIPTION: ", "#TYPE ..." and a path line, in that order (the
+// description and type lines may be missing); a line out of place ends the entry it
+// interrupts, and lines that belong to no entry are skipped. A "#NAME " line names the list;
+// `listName` gets the last name, or empty. A text that cannot be read to its end, or holds
+// more than eZapMain::kListEntryLimit entries, gives no entries and an empty name.
+ListReading readRecordingsList(const RecordingsListSource& readLines,
+                               std::vector<eZapMain::Recording>& recordings, eString& listName);

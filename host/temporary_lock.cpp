@@ -26,15 +26,8 @@ bool nameLeadsTo(int directoryFd, const char* name, int fd) {
          ::fstat(fd, &open) == 0 && byName.st_dev == open.st_dev && byName.st_ino == open.st_ino;
 }
 
-// Removes `name`, open as `fd`, if it is a regular file whose lock can be taken and the name
-// still leads to it.
+// Removes `name`, open as `fd`, if its lock can be taken and the name still leads to it.
 int removeIfUnlocked(int directoryFd, const char* name, int fd) {
-  struct stat status;
-  if (::fstat(fd, &status) != 0) return -1;
-  if (!S_ISREG(status.st_mode)) {
-    errno = EEXIST;
-    return -1;
-  }
   if (!lockWhole(fd, F_RDLCK)) {
     errno = EAGAIN;
     return -1;
@@ -60,10 +53,24 @@ int lockTemporaryFile(int directoryFd, const char* name, int fd) {
 }
 
 int removeAbandonedTemporaryFile(int directoryFd, const char* name) {
+  // Only a regular file is opened: a device, FIFO or socket under the name is never touched.
+  struct stat listed;
+  if (::fstatat(directoryFd, name, &listed, AT_SYMLINK_NOFOLLOW) != 0) return -1;
+  if (!S_ISREG(listed.st_mode)) {
+    errno = EEXIST;
+    return -1;
+  }
   const int fd =
       ::openat(directoryFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return -1;
-  const int result = removeIfUnlocked(directoryFd, name, fd);
+  struct stat opened;
+  int result = -1;
+  if (::fstat(fd, &opened) == 0 && opened.st_dev == listed.st_dev &&
+      opened.st_ino == listed.st_ino) {
+    result = removeIfUnlocked(directoryFd, name, fd);
+  } else {
+    errno = ENOENT;  // another file took the name in the meantime: it is judged next time
+  }
   const int error = errno;
   ::close(fd);
   errno = error;

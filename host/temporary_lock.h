@@ -23,8 +23,10 @@ namespace host {
 int lockTemporaryFile(int directoryFd, const char* name, int fd);
 
 // Removes the temporary file `name` in `directoryFd` if it is an abandoned one: a regular
-// file whose lock no writer holds. 0 when removed; -1 with errno otherwise (EAGAIN: a writer
-// holds it; ENOENT: it is gone already; EEXIST: it is no regular file, so none of ours).
+// file whose lock no writer holds. Its type is checked before anything opens it: nothing but a
+// regular file is ever opened. 0 when removed; -1 with errno otherwise (EAGAIN: a writer holds
+// it; ENOENT: it is gone already, or was replaced while being checked; EEXIST: it is no
+// regular file, so none of ours).
 int removeAbandonedTemporaryFile(int directoryFd, const char* name);
 
 }  // namespace host

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "host/atomic_file.h"
 #include "host/case_folding.h"
 #include "host/ezapmain.h"
+#include "host/file_failure.h"
 #include "host/receiver_fs.h"
 #include "host/temporary_lock.h"
 #include "movielist/dirfiles.h"
@@ -106,22 +108,37 @@ void removeAbandonedListTemporaries(const host::Directory& directory,
     host::removeAbandonedTemporaryFile(directory.fd(), name.c_str());
 }
 
-}  // namespace
+// Records that the movie directory failed the rebuild; 0.
+int failed(std::string_view operation, int error) {
+  host::recordFileFailure(host::receiverRoot(), kMovieDirectory, operation, error);
+  return 0;
+}
 
-int recoverMovies(int sortType) {
+// The rebuild; 0 with the reason recorded when it fails.
+int rebuildList(int sortType) {
   DirMovieFile.clear();
   host::Directory directory(kMovieDirectory);
-  if (!directory.isOpen()) return 0;
+  if (!directory.isOpen()) return failed("cannot be opened", errno);
   // A listing that breaks off would drop movies from the list: keep the old list instead.
   MovieScan scan(directory);
   if (!scan.run(DirMovieFile)) {
+    const int error = errno;
     DirMovieFile.clear();
-    return 0;
+    return failed("cannot be listed to its end", error);
   }
   removeAbandonedListTemporaries(directory, scan.listTemporaries());
   sortMovies(DirMovieFile, sortType);
-  if (DirMovieFile.empty()) return 0;
+  if (DirMovieFile.empty()) return failed("no recordings", 0);
   if (writeRecordingsList(kRecordingsList, DirMovieFile) != 0) return 0;
   eZapMain::instance()->loadRecordings(false);
   return 1;
+}
+
+}  // namespace
+
+int recoverMovies(int sortType) {
+  host::clearFileFailure();
+  const int written = rebuildList(sortType);
+  if (written == 0) host::reportFailure("rebuild");
+  return written;
 }

@@ -1,19 +1,21 @@
 #include "runner/host_run.h"
 
-#include <dirent.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <system_error>
 
 #include "host/econfig.h"
 #include "host/ezapmain.h"
+#include "host/file_failure.h"
 #include "host/gui/active_display.h"
 #include "host/gui/ewidget.h"
 #include "host/receiver_fs.h"
+#include "runner/failure_line.h"
 #include "runner/headless.h"
 #include "runner/plugin_loader.h"
 #include "runner/rebuild_operator.h"
@@ -29,7 +31,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kReceiverConfig = "/etc/enigma/config";
-constexpr std::string_view kReceiverMovies = "/hdd/movie";
 constexpr std::string_view kReceiverList = "/hdd/movie/recordings.epl";
 
 // "'PATH'", escaped for the terminal.
@@ -166,6 +167,40 @@ fs::path onThisMachine(std::string_view receiverPath) {
   return root.directory() / fs::path(below).relative_path();
 }
 
+// Tells why a task of the host failed (failure_line.h) on standard error while it lives; a
+// headless run's `transcript` shows the line too, where it happened. While the terminal display
+// is up the lines wait, and are told once it is gone.
+class FailureNotices {
+ public:
+  FailureNotices(std::ostream& errors, std::ostream* transcript)
+      : errors_(errors), transcript_(transcript) {
+    host::setFailureListener([this](std::string_view task, const host::FileFailure& failure) {
+      const std::string line = failureLine(task, failure) + '\n';
+      (held_ ? waiting_ : errors_) << line;
+      if (transcript_ != nullptr) *transcript_ << line;
+    });
+  }
+  FailureNotices(const FailureNotices&) = delete;
+  FailureNotices& operator=(const FailureNotices&) = delete;
+  ~FailureNotices() {
+    host::setFailureListener(nullptr);
+    holdWhileDisplayed(false);
+  }
+
+  void holdWhileDisplayed(bool held) {
+    held_ = held;
+    if (held) return;
+    errors_ << waiting_.str();
+    waiting_.str("");
+  }
+
+ private:
+  std::ostream& errors_;
+  std::ostream* transcript_;
+  bool held_ = false;
+  std::ostringstream waiting_;
+};
+
 // Runs the plug-in with `display` as screen and key source.
 template <class Display>
 int runPlugin(const LoadedPlugin& plugin, Display& display, std::ostream& errors) {
@@ -179,15 +214,6 @@ int runPlugin(const LoadedPlugin& plugin, Display& display, std::ostream& errors
            << " was waiting for a key\n";
     return kExitKeysEnded;
   }
-}
-
-// Whether `movies` lists an entry that may be a recording.
-bool holdsRecordings(const host::Directory& movies) {
-  bool found = false;
-  movies.forEachEntry([&found](std::string_view name, unsigned char type) {
-    found = found || (type != DT_DIR && name.ends_with(".ts"));
-  });
-  return found;
 }
 
 bool hasTerminal() {
@@ -204,23 +230,6 @@ int runOnTerminal(const LoadedPlugin& plugin, std::ostream& errors) {
             "CPU); give --keys to run headless\n";
   return kExitBadCommandLine;
 #endif
-}
-
-// Why a rebuild ended without a list: the movie directory that cannot be listed, or holds no
-// recording; otherwise the list that could not be written.
-void writeRebuildFailure(std::ostream& errors) {
-  std::string reason = "not written";
-  std::string_view path = kReceiverList;
-  const host::Directory movies(kReceiverMovies);
-  if (!movies.isOpen()) {
-    reason = std::string("cannot be opened: ") + std::strerror(errno);
-    path = kReceiverMovies;
-  } else if (!holdsRecordings(movies)) {
-    reason = "no recordings";
-    path = kReceiverMovies;
-  }
-  errors << "quillon-host: rebuild: " << escapeForTerminal(onThisMachine(path).native()) << ": "
-         << reason << '\n';
 }
 
 // The one-command rebuild: the plug-in run by a RebuildOperator with the options' choices.
@@ -241,10 +250,8 @@ int runRebuild(const LoadedPlugin& plugin, const HostOptions& options, std::ostr
     errors << "quillon-host: rebuild: the plug-in returned before its rebuild could be chosen\n";
     return kExitNotWritten;
   }
-  if (host.reloadCount() == reloadsBefore) {
-    writeRebuildFailure(errors);
-    return kExitNotWritten;
-  }
+  // The rebuild has said why it wrote no list (FailureNotices).
+  if (host.reloadCount() == reloadsBefore) return kExitNotWritten;
   const std::size_t count = host.recordings().size();
   out << "listed " << count << (count == 1 ? " recording" : " recordings") << " in "
       << quoted(onThisMachine(kReceiverList)) << '\n';
@@ -273,6 +280,7 @@ int runHost(HostOptions options, std::ostream& out, std::ostream& errors) {
     errors << "quillon-host: " << escapeForTerminal(plugin.error()) << '\n';
     return kExitBadCommandLine;
   }
+  FailureNotices notices(errors, options.keys ? &out : nullptr);
   eZapMain* host = eZapMain::instance();
   host->loadRecordings(false);
   if (options.rebuild) return runRebuild(plugin, options, out, errors);
@@ -284,7 +292,9 @@ int runHost(HostOptions options, std::ostream& out, std::ostream& errors) {
     status = runPlugin(plugin, headless, errors);
     host->onRecordingsLoaded(nullptr);
   } else {
+    notices.holdWhileDisplayed(true);
     status = runOnTerminal(plugin, errors);
+    notices.holdWhileDisplayed(false);
   }
   if (status == kExitKeysEnded) return status;
   out << "plugin_exec returned " << status << '\n';

@@ -1,7 +1,7 @@
 // quillon-host end to end: each key script in cases/ is played against a fresh receiver disk,
 // as a test of its own named after it, and the whole transcript must equal the .out file
-// beside it. Set QUILLON_UPDATE_TRANSCRIPTS to write the transcripts instead, then read every
-// difference before committing it.
+// beside it, the disk's path on this machine written as ROOT. Set QUILLON_UPDATE_TRANSCRIPTS to
+// write the transcripts instead, then read every difference before committing it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
@@ -16,8 +18,10 @@
 
 #include "fixtures/event_builder.h"
 #include "fixtures/receiver_builder.h"
+#include "tests/reliability/special_files.h"
 #include "tests/support/files.h"
 #include "tests/support/host_process.h"
+#include "tests/support/open_watch.h"
 
 namespace {
 
@@ -67,6 +71,14 @@ HostRun play(const fixtures::ReceiverRoot& root, const KeyScript& script, const 
   return runProgram(kHost, {"--root", root.root().string(), "--keys", keys}, script.environment);
 }
 
+// `text` with every `root` written as ROOT: a transcript that names a file on the disk is the
+// same whichever temporary directory held the disk.
+std::string withRootNamed(std::string text, const std::string& root) {
+  for (std::size_t at = 0; (at = text.find(root, at)) != std::string::npos;)
+    text.replace(at, root.size(), "ROOT");
+  return text;
+}
+
 // A run whose keys run out ends with status 3, any other with 0.
 int expectedStatus(const HostRun& run) {
   return run.out.ends_with("end of keys\n") ? 3 : 0;
@@ -84,9 +96,10 @@ TEST_P(KeyScripts, WriteTheirTranscripts) {
     ASSERT_EQ(expectedStatus(before), before.status) << script.after << ": " << before.errors;
   }
   const HostRun run = play(root, script, script.name);
+  const std::string transcript = withRootNamed(run.out, root.root().string());
   const std::string out = kCases + script.name + ".out";
-  if (std::getenv("QUILLON_UPDATE_TRANSCRIPTS")) std::ofstream(out, std::ios::binary) << run.out;
-  EXPECT_EQ(readFile(out), run.out) << "transcript of " << script.name << "; " << run.errors;
+  if (std::getenv("QUILLON_UPDATE_TRANSCRIPTS")) std::ofstream(out, std::ios::binary) << transcript;
+  EXPECT_EQ(readFile(out), transcript) << "transcript of " << script.name << "; " << run.errors;
   EXPECT_EQ(expectedStatus(run), run.status);
 }
 
@@ -130,13 +143,138 @@ TEST(EndToEnd, AConfigurationThatCannotBeReadSurvivesARunThatChangesSettings) {
   HostRun run = runProgram(
       kHost, {"--root", root.root().string(), "--keys", "exit right right down ok exit exit"}, {});
   EXPECT_EQ(0, run.status);
+  const std::string notStored = "quillon-host: setting: " + config.string() +
+                                ": is larger than the 1 MiB the store reads, and stays as it is\n";
   EXPECT_EQ("quillon-host: taking '" + root.root().string() +
                 "' as a receiver's whole root\nquillon-host: configuration file '" +
                 config.string() +
                 "' cannot be read: File too large; settings changed in this run are not written "
-                "to it\n",
+                "to it\n" +
+                notStored + notStored + notStored,
             run.errors);
   EXPECT_EQ(settings, readFile(config));
+}
+
+// Mends a fault: moving the cursor down and up again, with nothing changed, rewrote the
+// settings file with the store's own KEY=INTEGER lines alone; comments, another program's
+// settings and values that are no integers were lost.
+TEST(EndToEnd, TheSettingsFileKeepsEveryLineTheStoreDoesNotOwn) {
+  const std::string foreign =
+      "# the receiver's settings\r\n/elsewhere/name=Wohnzimmer\r\n/elsewhere/volume=-0x10\r\n";
+  const std::string sortKey = "/enigma/plugins/quillon/filesort=";
+  const struct {
+    std::string before;
+    const char* keys;
+    std::string after;
+  } cases[] = {
+      {foreign + sortKey + "3\r\n# the end, without a line ending", "exit down up exit exit",
+       foreign + sortKey + "3\r\n# the end, without a line ending"},
+      {foreign + sortKey + "3\r\n# the end, without a line ending", "exit down up right exit exit",
+       foreign + sortKey + "4\r\n# the end, without a line ending"},
+      {foreign + "# the end, without a line ending", "exit down up exit exit",
+       foreign + "# the end, without a line ending\r\n" + sortKey + "1\r\n"},
+  };
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.keys);
+    const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+    const std::filesystem::path config = root.root() / "settings";
+    std::ofstream(config, std::ios::binary) << each.before;
+    const HostRun run = runProgram(
+        kHost, {"--root", root.root().string(), "--config", config, "--keys", each.keys}, {});
+    EXPECT_EQ(0, run.status) << run.errors;
+    EXPECT_EQ(each.after, readFile(config));
+  }
+}
+
+// Mends faults: a setting that could not be stored failed without a word; a setting that made
+// the file larger than the store reads was written, and at the next start every setting was
+// ignored. The line on standard error is in the transcript too, where it happened.
+TEST(EndToEnd, ASettingThatIsNotStoredIsToldWhyAndTheFileStays) {
+  const std::size_t limit = std::size_t{1} << 20;
+  const std::string setting = "/enigma/plugins/quillon/filesort=2\n";
+  const auto fillingTo = [&setting](std::size_t size) {
+    std::string comments;
+    while (comments.size() + 40 < size - setting.size()) comments += std::string(39, '#') + "\n";
+    return comments + std::string(size - setting.size() - comments.size() - 1, '#') + "\n";
+  };
+  const struct {
+    const char* what;
+    std::string before;  // empty: the receiver's own file, a link out of the root
+    std::string reason;  // empty: stored
+  } cases[] = {
+      {"a link out of the root", "", "cannot be replaced: No such file or directory"},
+      {"one byte over the store's limit", fillingTo(limit + 1),
+       "would grow larger than the 1 MiB the store reads, and stays as it is"},
+      {"at the store's limit", fillingTo(limit), ""},
+  };
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.what);
+    const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+    std::filesystem::path config = root.root() / "settings";
+    std::vector<std::string> arguments{"--root", root.root().string(), "--keys",
+                                       "exit right exit exit"};
+    if (each.before.empty()) {
+      config = root.root() / "etc" / "enigma" / "config";
+      std::filesystem::create_directories(config.parent_path());
+      std::filesystem::create_symlink("/tmp/quillon-nowhere/config", config);
+    } else {
+      std::ofstream(config, std::ios::binary) << each.before;
+      arguments.insert(arguments.end(), {"--config", config.string()});
+    }
+    const HostRun run = runProgram(kHost, arguments, {});
+    EXPECT_EQ(0, run.status);
+    const std::string line = each.reason.empty() ? ""
+                                                 : "quillon-host: setting: " + config.string() +
+                                                       ": " + each.reason + "\n";
+    EXPECT_EQ(
+        "quillon-host: taking '" + root.root().string() + "' as a receiver's whole root\n" + line,
+        run.errors);
+    EXPECT_NE(std::string::npos, run.out.find("key right\n" + line + "screen:\n")) << run.out;
+    if (!each.before.empty()) {
+      EXPECT_EQ(each.reason.empty() ? each.before + setting : each.before, readFile(config));
+    }
+  }
+}
+
+// Mends faults: every rebuild, also one that failed, removed a user's file named as the list's
+// temporary files of earlier versions were (".recordings.epl." and six letters or digits), read-
+// only or not, and opened a FIFO so named; a setting removed the user's ".config.new". Nothing
+// but the product's own temporary files, marked as such, is taken away, and what is no regular
+// file is never opened.
+TEST(EndToEnd, TheUsersFilesBesideTheListAndTheSettingsSurviveEveryRebuild) {
+  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  addMovies(root);
+  const std::filesystem::path movies = root.movieDirectory();
+  const std::filesystem::path settings = root.root() / "etc" / "enigma";
+  std::filesystem::create_directories(settings);
+  const std::map<std::filesystem::path, std::string> usersFiles{
+      {movies / ".recordings.epl.backup", "#NAME the user's copy\n"},
+      {movies / ".recordings.epl.orig01", "#NAME read-only\n"},
+      {settings / ".config.new", "/elsewhere/setting=1\n"}};
+  for (const auto& [file, text] : usersFiles) std::ofstream(file) << text;
+  std::filesystem::permissions(movies / ".recordings.epl.orig01",
+                               std::filesystem::perms::owner_read);
+  std::vector<std::unique_ptr<testsupport::OpenWatch>> watches;
+  for (const char* fifo : {".recordings.epl.Fifo01", ".recordings.epl.~quillon~Fifo0001"}) {
+    reliability::makeFifo(movies / fifo);
+    watches.push_back(std::make_unique<testsupport::OpenWatch>(movies / fifo));
+  }
+  const std::set<std::string> names = testsupport::names(movies);
+
+  for (const bool recordings : {true, false}) {
+    SCOPED_TRACE(recordings ? "a rebuild" : "a rebuild that finds no recordings");
+    if (!recordings) {
+      for (const std::string& name : names)
+        if (name.ends_with(".ts") || name.ends_with(".eit")) std::filesystem::remove(movies / name);
+    }
+    const HostRun run = runProgram(
+        kHost, {"--root", root.root().string(), "--keys", "exit right down down ok ok exit exit"},
+        {});
+    EXPECT_EQ(0, run.status) << run.errors;
+    EXPECT_EQ(recordings, run.out.find("Movies recovered successfully.") != std::string::npos);
+    for (const auto& [file, text] : usersFiles) EXPECT_EQ(text, readFile(file)) << file;
+    for (const auto& watch : watches) EXPECT_EQ(0, watch->opens());
+  }
 }
 
 // Mends a fault: the final report printed names from the disk as they were, and a name holding

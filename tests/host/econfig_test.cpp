@@ -1,5 +1,5 @@
-// eConfig: integer keys kept in a KEY=INTEGER file that is replaced whole on every change;
-// what the file cannot say is ignored or refused.
+// eConfig: integer keys kept in a KEY=INTEGER file of which a setting rewrites its own line
+// alone; what the file cannot say is ignored or refused.
 #include "host/econfig.h"
 
 #include <gtest/gtest.h>
@@ -74,6 +74,65 @@ TEST_F(ConfigStore, DamagedFileKeepsTheGoodLinesWhateverTheyEndIn) {
       {"", -99},       {"/big", -99},  {"/small", -99},      {"/trailing", -99},
       {"/blank", -99}, {"/plus", -99}, {"/twice", -99},      {"/empty", -99}};
   for (const auto& [key, value] : values) EXPECT_EQ(value, valueOf(store, key)) << key;
+}
+
+// Mends a fault: a setting rewrote the file with the store's own KEY=INTEGER lines alone, and
+// comments, other programs' keys and lines the store cannot read were lost.
+TEST_F(ConfigStore, ASettingRewritesItsOwnLineAndEveryOtherByteStays) {
+  const struct {
+    std::string before;
+    const char* key;
+    int value;
+    std::string after;
+  } cases[] = {
+      {"# mine\n/other=yes\n/a=1\n/x=2\n", "/a", 5, "# mine\n/other=yes\n/a=5\n/x=2\n"},
+      {"/x=2\r\n/a=1\r\n", "/a", 7, "/x=2\r\n/a=7\r\n"},
+      {"/a=1\n/a=junk\n", "/a", 3, "/a=1\n/a=3\n"},
+      {"/ab=1\n/a =2\n#/a=3\n", "/a", 4, "/ab=1\n/a =2\n#/a=3\n/a=4\n"},
+      {"/x=2\r\n# no line ending", "/a", 1, "/x=2\r\n# no line ending\r\n/a=1\r\n"},
+      {"/a=1\r", "/a", 2, "/a=2\r"},
+      {std::string("\xFF\0bytes\n/a=1", 12), "/a", -4, std::string("\xFF\0bytes\n/a=-4", 13)},
+      {"", "/a", 1, "/a=1\n"},
+  };
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.before);
+    std::ofstream(file_, std::ios::binary | std::ios::trunc) << each.before;
+    eConfig store;
+    store.open(file_);
+    EXPECT_EQ(0, store.setKey(each.key, each.value));
+    EXPECT_EQ(each.after, readFile(file_));
+  }
+}
+
+// A file that holds the value already is not written at all: not even replaced by its copy.
+TEST_F(ConfigStore, AValueTheFileHoldsAlreadyIsNotWritten) {
+  std::ofstream(file_) << "/a=1\n/a=junk\n/b=2\n";
+  struct stat before {};
+  ASSERT_EQ(0, ::stat(file_.c_str(), &before));
+  eConfig store;
+  store.open(file_);
+  EXPECT_EQ(0, store.setKey("/a", 1));
+  EXPECT_EQ(0, store.setKey("/b", 2));
+  struct stat after {};
+  ASSERT_EQ(0, ::stat(file_.c_str(), &after));
+  EXPECT_EQ(before.st_ino, after.st_ino);
+}
+
+// Mends a fault: a key another program stored while the store was open was erased by the next
+// setting, which wrote back the store's own copy from the start of the run.
+TEST_F(ConfigStore, WhatAnotherWriterStoredStaysAndIsReadBack) {
+  eConfig store;
+  store.open(file_);
+  ASSERT_EQ(0, store.setKey("/a", 1));
+  eConfig other;
+  other.open(file_);
+  ASSERT_EQ(0, other.setKey("/a", 9));
+  ASSERT_EQ(0, other.setKey("/b", 2));
+
+  EXPECT_EQ(0, store.setKey("/c", 3));
+  EXPECT_EQ("/a=9\n/b=2\n/c=3\n", readFile(file_));
+  EXPECT_EQ(9, valueOf(store, "/a"));
+  EXPECT_EQ(2, valueOf(store, "/b"));
 }
 
 TEST_F(ConfigStore, KeyTheFileCannotHoldIsRefused) {

@@ -15,12 +15,13 @@ using namespace std::string_literals;
 // service | description | path.
 std::string summary(std::string_view text) {
   eString name("stale");
-  const auto recordings = readRecordingsList(
+  std::vector<eZapMain::Recording> recordings;
+  readRecordingsList(
       [text](const host::LineVisitor& take) {
         host::forEachFileLine(text, take);
         return true;
       },
-      name);
+      recordings, name);
   std::string lines = name.empty() ? "" : "[" + name + "]\n";
   for (const auto& recording : recordings)
     lines += recording.service + " | " + recording.description + " | " + recording.path + "\n";

@@ -2,7 +2,10 @@
 // replaced. Failures while writing it are injected in the reliability suite.
 #include <gmock/gmock.h>
 
+#include "host/ezapmain.h"
+#include "movielist/list_writer.h"
 #include "movielist/recover.h"
+#include "tests/support/files.h"
 #include "tests/support/receiver_fixture.h"
 
 namespace {
@@ -40,6 +43,41 @@ TEST_F(ListFileTest, NoMoviesLeavesTheOldListAndAsksNoReload) {
   EXPECT_EQ(0, recoverMovies(1));
   EXPECT_EQ(kOldList, root.readRecordingsList());
   EXPECT_EQ(0, reloads());
+}
+
+// Mends a fault: a rebuild wrote a list over the host's reading limit, said "Movies recovered
+// successfully.", and the host then read no movies from it. A list the host would not read is
+// not written: the old one stays.
+TEST_F(ListFileTest, AListOverTheHostsLimitsIsNotWritten) {
+  const DIRFILES movie{"/hdd/movie/a.ts", "a.ts", "", 0};
+  std::size_t entryBytes = 0;
+  writeRecordingsList(kRecordingsList, {movie});
+  entryBytes = root.readRecordingsList()->size();
+  // One movie whose description fills the list to the byte limit, or one byte past it; one
+  // movie too many.
+  const auto described = [&movie](std::size_t length) {
+    DIRFILES large = movie;
+    large.Description.assign(length, 'd');
+    return std::vector<DIRFILES>{large};
+  };
+  const std::size_t room = eZapMain::kListFileLimit - entryBytes;
+  const struct {
+    const char* what;
+    std::vector<DIRFILES> movies;
+    bool written;
+  } cases[] = {
+      {"at the byte limit", described(room), true},
+      {"one byte over", described(room + 1), false},
+      {"one movie too many", std::vector<DIRFILES>(eZapMain::kListEntryLimit + 1, movie), false},
+  };
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.what);
+    root.file("recordings.epl", kOldList);
+    EXPECT_EQ(each.written ? 0 : -1, writeRecordingsList(kRecordingsList, each.movies));
+    const std::optional<std::string> list = root.readRecordingsList();
+    EXPECT_EQ(each.written ? eZapMain::kListFileLimit : kOldList.size(), list.value_or("").size());
+    EXPECT_THAT(testsupport::names(root.movieDirectory(), "."), ::testing::IsEmpty());
+  }
 }
 
 }  // namespace

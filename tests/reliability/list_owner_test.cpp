@@ -11,9 +11,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "host/file_failure.h"
 #include "movielist/recover.h"
 #include "tests/support/child_process.h"
 #include "tests/support/files.h"
@@ -42,18 +44,21 @@ class ListOwner : public ReceiverTest {
     root.recording("a.ts", 100);
   }
 
-  // The rebuild's result, run by a user who is not root: this one, or nobody when the test
-  // runs as root. The directories let that user in and the movie directory lets it write.
-  int rebuildAsAnotherUser() {
+  // The result of `rebuild` (recoverMovies, by default), run by a user who is not root: this
+  // one, or nobody when the test runs as root. The directories let that user in and the movie
+  // directory lets it write, unless `movieDirectory` says otherwise.
+  int rebuildAsAnotherUser(
+      fs::perms movieDirectory = fs::perms::all,
+      const std::function<int()>& rebuild = [] { return recoverMovies(0); }) {
     fs::permissions(root.root(), fs::perms::all);
     fs::permissions(root.root() / "hdd", fs::perms::all);
-    fs::permissions(root.movieDirectory(), fs::perms::all);
-    return resultInChild([] {
+    fs::permissions(root.movieDirectory(), movieDirectory);
+    return resultInChild([&rebuild] {
       if (::geteuid() == 0 &&
           (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
         return 100;
       }
-      return recoverMovies(0);
+      return rebuild();
     });
   }
 
@@ -70,6 +75,21 @@ TEST_F(ListOwner, AListTheUserMayNotWriteIsLeftAloneAndTheRebuildFails) {
   EXPECT_EQ(0, rebuildAsAnotherUser());
   EXPECT_EQ(kOldList, root.readRecordingsList());
   EXPECT_EQ(0444u, statusOf(root.recordingsList()).st_mode & 07777);
+  EXPECT_THAT(otherNames(), ::testing::IsEmpty());
+}
+
+// The replacement is a new file in the list's folder: a list the user may write, in a folder the
+// user may not, is left alone, and the reason says that writing it in place would have worked.
+TEST_F(ListOwner, AListTheUserMayWriteInAFolderTheUserMayNotIsLeftAloneAndToldWhy) {
+  fs::permissions(root.recordingsList(), fs::perms::all);
+  const int result = rebuildAsAnotherUser(fs::perms(0555), [] {
+    const int rebuilt = recoverMovies(0);
+    const bool told = host::lastFileFailure().operation.find(
+                          "writing the file in place would have succeeded") != std::string::npos;
+    return rebuilt == 0 && told ? 0 : 1;
+  });
+  EXPECT_EQ(0, result);
+  EXPECT_EQ(kOldList, root.readRecordingsList());
   EXPECT_THAT(otherNames(), ::testing::IsEmpty());
 }
 

@@ -3,6 +3,7 @@
 // turns read-only in the middle of the write, and a list file marked immutable. The old list
 // stays byte for byte and, once the disk is mended, the next rebuild writes the list and
 // leaves nothing else beside it. And a crafted image, whose directory entries lie about types.
+#include <asm/unistd.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -10,6 +11,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <fiu-control.h>
@@ -30,6 +32,7 @@
 #include "host/receiver_fs.h"
 #include "movielist/recover.h"
 #include "tests/reliability/replaced_files.h"
+#include "tests/reliability/syscall_fault.h"
 #include "tests/support/host_process.h"
 #include "tests/support/open_watch.h"
 #include "tests/support/receiver_fixture.h"
@@ -381,6 +384,64 @@ TEST(CraftedDisk, AnEventFileListedAsRegularThatIsADeviceIsNeverOpened) {
   EXPECT_THAT(testsupport::contents(root / "hdd" / "movie" / "recordings.epl").value_or(""),
               ::testing::HasSubstr("\n#DESCRIPTION: x\n"));
   EXPECT_EQ(0, watch.opens()) << "without /proc";
+}
+
+// The raw value of attribute `name` of `file`; empty when it has none.
+std::string attribute(const fs::path& file, const char* name) {
+  std::string value(1024, '\0');
+  const ssize_t size = ::getxattr(file.c_str(), name, value.data(), value.size());
+  value.resize(size < 0 ? 0 : static_cast<std::size_t>(size));
+  return value;
+}
+
+// Mends a fault: a list or settings file with an ACL was replaced by one with its permission
+// bits alone; the ACL's mask stood in the group bits, so the owning group gained write access
+// and the named user lost it. Other extended attributes (a Samba share's DOS attributes) were
+// dropped. Where the ACL cannot be set, the group bits are its group entry narrowed by its mask.
+TEST_F(RealFileSystem, AReplacedFileKeepsItsAccessListAndAttributes) {
+  constexpr char kAcl[] = "system.posix_acl_access";
+  constexpr char kDosAttributes[] = "user.DOSATTRIB";
+  const std::string dos("0x20\0\x03\0\x03\0", 10);
+  const fs::path config = image->mountPoint() / "config";
+  const auto prepare = [&](const fs::path& file) {
+    ASSERT_EQ(0, ::chmod(file.c_str(), 0640));
+    const HostRun setfacl =
+        runProgram("/bin/sh", {"-c", "setfacl -m u:nobody:rw,g::r,m::rw '" + file.string() + "'"},
+                   {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"});
+    ASSERT_EQ(0, setfacl.status) << "setfacl (Debian's acl, which ./dev installs): "
+                                 << setfacl.errors;
+    ASSERT_EQ(0, ::setxattr(file.c_str(), kDosAttributes, dos.data(), dos.size(), 0));
+  };
+  const fs::path files[] = {root->recordingsList(), config};
+  const auto replaceBoth = [] {
+    return (recoverMovies(0) == 1 ? 0 : 1) |
+           (eConfig::instance()->setKey(kSettingKey, 5) == 0 ? 0 : 2);
+  };
+
+  for (const fs::path& file : files) prepare(file);
+  const std::string acl = attribute(root->recordingsList(), kAcl);
+  ASSERT_FALSE(acl.empty());
+  ASSERT_EQ(fs::perms(0660), fs::status(config).permissions());
+  ASSERT_EQ(0, replaceBoth());
+  for (const fs::path& file : files) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ(acl, attribute(file, kAcl));
+    EXPECT_EQ(dos, attribute(file, kDosAttributes));
+    EXPECT_EQ(fs::perms(0660), fs::status(file).permissions());
+  }
+  EXPECT_EQ("/enigma/plugins/quillon/filesort=5\n", testsupport::contents(config));
+
+  // Where no attribute can be set, the owning group may read, as its entry says, not write.
+  root->file("recordings.epl", kOldList);
+  std::ofstream(config, std::ios::trunc) << kOldConfig;
+  for (const fs::path& file : files) prepare(file);
+  ASSERT_EQ(0, resultInChildUnder({__NR_fsetxattr, EOPNOTSUPP, SyscallFault::When::Above, 0, 0},
+                                  replaceBoth));
+  for (const fs::path& file : files) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ("", attribute(file, kAcl));
+    EXPECT_EQ(fs::perms(0640), fs::status(file).permissions());
+  }
 }
 
 }  // namespace

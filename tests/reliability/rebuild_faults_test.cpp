@@ -84,15 +84,24 @@ std::vector<std::string> faultEnvironment(const std::string& point, int error) {
   return {"LD_PRELOAD=" + (first.empty() ? "" : first + " ") + QUILLON_FIU_RUN_PRELOAD + " " +
               QUILLON_FIU_POSIX_PRELOAD,
           "FIU_ENABLE=enable name=" + point + ",failinfo=" + std::to_string(error),
-          std::string("LSAN_OPTIONS=suppressions=") + QUILLON_LIBFIU_LEAKS};
+          std::string("LSAN_OPTIONS=print_suppressions=0:suppressions=") + QUILLON_LIBFIU_LEAKS};
 }
 
 class WholeProgramFaults : public FaultTest {};
 
+// Mends a fault: nothing said why the rebuild failed. The reason is one line on standard error.
 TEST_F(WholeProgramFaults, TheUserReadsTheFailureAndTheOldListStays) {
-  for (const PointFault& fault :
-       {PointFault{"posix/io/sync/fsync", EIO}, PointFault{"posix/stdio/oc/fdopen", ENOMEM},
-        PointFault{"posix/io/dir/readdir", EIO}}) {
+  const std::string list = root.recordingsList().string();
+  const std::string movies = root.movieDirectory().string();
+  const struct {
+    PointFault fault;
+    std::string reason;
+  } cases[] = {
+      {{"posix/io/sync/fsync", EIO}, list + ": cannot be written: Input/output error"},
+      {{"posix/stdio/oc/fdopen", ENOMEM}, list + ": cannot be written: Cannot allocate memory"},
+      {{"posix/io/dir/readdir", EIO}, movies + ": cannot be listed to its end: Input/output error"},
+  };
+  for (const auto& [fault, reason] : cases) {
     SCOPED_TRACE(fault.point);
     const HostRun run =
         runProgram(QUILLON_HOST_PATH,
@@ -101,6 +110,9 @@ TEST_F(WholeProgramFaults, TheUserReadsTheFailureAndTheOldListStays) {
     EXPECT_EQ(0, run.status) << run.errors;
     EXPECT_THAT(run.out, HasSubstr("\n  Movies could not be recovered.\n"));
     EXPECT_THAT(run.out, ::testing::Not(HasSubstr("recordings reloaded")));
+    EXPECT_EQ("quillon-host: taking '" + root.root().string() +
+                  "' as a receiver's whole root\nquillon-host: rebuild: " + reason + "\n",
+              run.errors);
     expectTheOldListUntouched();
   }
 }

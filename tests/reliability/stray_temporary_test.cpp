@@ -1,6 +1,7 @@
 // What a crash or a power cut left beside the list or the configuration file is removed by the
 // next write, and never a temporary file that another writer (another rebuild on this machine,
-// or on another that shares the disk) still holds, nor anything that is no regular file. The
+// or on another that shares the disk) still holds, nor anything that is no regular file or does
+// not carry the temporary files' mark; what is no regular file is never opened. The
 // rebuild finds the list's temporary files in its own listing; the store's temporary file has a
 // fixed name that its next write checks.
 #include <fcntl.h>
@@ -11,18 +12,27 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "host/atomic_file.h"
 #include "host/temporary_lock.h"
 #include "movielist/recover.h"
+#include "tests/reliability/special_files.h"
 #include "tests/support/files.h"
+#include "tests/support/open_watch.h"
 #include "tests/support/receiver_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using reliability::makeFifo;
+using reliability::makeZeroDevice;
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using testsupport::OpenWatch;
 
 std::set<std::string> hiddenNames(const fs::path& directory) {
   return testsupport::names(directory, ".");
@@ -54,55 +64,74 @@ class HeldTemporary {
 
 using StrayTemporaries = ReceiverTest;
 
+// The temporary names of the list: the mark, then eight letters or digits.
+std::string temporary(const char* suffix) {
+  return std::string(".recordings.epl.~quillon~") + suffix;
+}
+
+// Mends faults: a user's file named like a temporary of earlier versions (six letters or digits
+// after the list's name: ".recordings.epl.backup") was removed as abandoned, and a device named
+// like one was opened before its type was checked.
 TEST_F(StrayTemporaries, TheRebuildRemovesWhatACrashLeftButNotWhatAWriterHolds) {
   root.recording("a.ts", 100);
-  root.file(".recordings.epl.Ab3xY9", "#NAME half a list\n");
-  root.file(".recordings.epl.q0Q0q0", "");
-  fs::permissions(root.movieDirectory() / ".recordings.epl.q0Q0q0", fs::perms::owner_read);
+  root.file(temporary("Ab3xY9Zq"), "#NAME half a list\n");
+  root.file(temporary("q0Q0q0q0"), "");
+  fs::permissions(root.movieDirectory() / temporary("q0Q0q0q0"), fs::perms::owner_read);
   // Names that are no temporary file of the list stay whatever they hold, and so does what is
-  // named like one but is no regular file.
-  for (const char* other : {".recordings.epl.new", ".recordings.epl.Ab3x_9",
-                            ".recordings.epl.Ab3xY", ".settings.Ab3xY9", "recordings.epl.Ab3xY9"}) {
-    root.file(other, "someone's");
-  }
-  root.directory(".recordings.epl.Dir001");
-  root.symlink(".recordings.epl.Lnk001", ".recordings.epl.Ab3xY9", 100);
-  ASSERT_EQ(0, ::mkfifo((root.movieDirectory() / ".recordings.epl.Fif001").c_str(), 0600));
-  HeldTemporary held(root.movieDirectory(), ".recordings.epl.HeLd01");
+  // named like one but is no regular file; that is never opened.
+  const std::vector<std::string> others{
+      ".recordings.epl.Ab3xY9",  ".recordings.epl.backup",
+      ".recordings.epl.new",     temporary("Ab3x_9Zq"),
+      temporary("Ab3xY9Z"),      ".settings.~quillon~Ab3xY9Zq",
+      "recordings.epl.Ab3xY9Zq", ".recordings.epl~quillon~Ab3xY9Zq"};
+  for (const std::string& other : others) root.file(other, "someone's");
+  root.directory(temporary("Dir00001"));
+  root.symlink(temporary("Lnk00001"), temporary("Ab3xY9Zq"), 100);
+  std::vector<std::string> special{temporary("Fif00001"), ".recordings.epl.Fif001"};
+  for (const std::string& name : special) makeFifo(root.movieDirectory() / name);
+  if (makeZeroDevice(root.movieDirectory() / temporary("Dev00001")).empty())
+    special.push_back(temporary("Dev00001"));
+  std::vector<std::unique_ptr<OpenWatch>> watches;
+  for (const std::string& name : special)
+    watches.push_back(std::make_unique<OpenWatch>(root.movieDirectory() / name));
+  HeldTemporary held(root.movieDirectory(), temporary("HeLd0001").c_str());
   ASSERT_TRUE(held.locked());
 
   EXPECT_EQ(1, recoverMovies(0));
-  EXPECT_THAT(
-      hiddenNames(root.movieDirectory()),
-      ElementsAre(".recordings.epl.Ab3xY", ".recordings.epl.Ab3x_9", ".recordings.epl.Dir001",
-                  ".recordings.epl.Fif001", ".recordings.epl.HeLd01", ".recordings.epl.Lnk001",
-                  ".recordings.epl.new", ".settings.Ab3xY9"));
-  EXPECT_TRUE(fs::exists(root.movieDirectory() / "recordings.epl.Ab3xY9"));
+  std::set<std::string> staying(others.begin(), others.end());
+  staying.insert(special.begin(), special.end());
+  staying.insert({temporary("Dir00001"), temporary("Lnk00001"), temporary("HeLd0001")});
+  std::erase_if(staying, [](const std::string& name) { return !name.starts_with('.'); });
+  EXPECT_THAT(hiddenNames(root.movieDirectory()), ElementsAreArray(staying));
+  EXPECT_EQ("someone's", testsupport::contents(root.movieDirectory() / "recordings.epl.Ab3xY9Zq"));
+  for (const auto& watch : watches) EXPECT_EQ(0, watch->opens());
 
   held.release();  // the other writer was killed
   EXPECT_EQ(1, recoverMovies(0));
-  EXPECT_EQ(0u, hiddenNames(root.movieDirectory()).count(".recordings.epl.HeLd01"));
+  EXPECT_EQ(0u, hiddenNames(root.movieDirectory()).count(temporary("HeLd0001")));
 }
 
 TEST_F(StrayTemporaries, TheStoreReplacesWhatACrashLeftAndFailsWhileAWriterHoldsIt) {
   const fs::path config = root.root() / "config";
+  const std::string fixedName = host::AtomicFile::fixedTemporaryName("config");
   eConfig& store = *eConfig::instance();
   ASSERT_EQ(0, store.setKey("/enigma/plugins/quillon/filesort", 2));
-  std::ofstream(root.root() / ".config.new") << "half=";
+  std::ofstream(root.root() / fixedName) << "half=";
+  std::ofstream(root.root() / ".config.new") << "the user's own";
 
   EXPECT_EQ(0, store.setKey("/enigma/plugins/quillon/filesort", 3));
-  EXPECT_THAT(hiddenNames(root.root()), ::testing::IsEmpty());
+  EXPECT_THAT(hiddenNames(root.root()), ElementsAre(".config.new"));
   EXPECT_EQ("/enigma/plugins/quillon/filesort=3\n", testsupport::contents(config));
 
   {
-    HeldTemporary held(root.root(), ".config.new");
+    HeldTemporary held(root.root(), fixedName.c_str());
     ASSERT_TRUE(held.locked());
     EXPECT_EQ(-1, store.setKey("/enigma/plugins/quillon/filesort", 4));
-    EXPECT_EQ(EEXIST, errno);
-    EXPECT_THAT(hiddenNames(root.root()), ElementsAre(".config.new"));
+    EXPECT_THAT(hiddenNames(root.root()), ElementsAre(".config.new", fixedName));
   }
   EXPECT_EQ(0, store.setKey("/enigma/plugins/quillon/filesort", 5));
-  EXPECT_THAT(hiddenNames(root.root()), ::testing::IsEmpty());
+  EXPECT_THAT(hiddenNames(root.root()), ElementsAre(".config.new"));
+  EXPECT_EQ("the user's own", testsupport::contents(root.root() / ".config.new"));
 }
 
 // A clean-up that sees a writer's new file in the moment before the writer locks it takes it;
