@@ -94,7 +94,8 @@ TEST(ProgramStart, WorksWithoutProc) {
       runProgram(kHost, {"--root", root.root().string(), "--keys", kRebuildKeys},
                  {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"}, {root.root(), withoutProc()});
   EXPECT_EQ(0, run.status) << run.errors;
-  EXPECT_EQ("", run.errors);
+  EXPECT_EQ("quillon-host: taking '" + root.root().string() + "' as a receiver's whole root\n",
+            run.errors);
   EXPECT_EQ((std::vector<std::string>{"Charlie", "Bravo", "a"}), listedDescriptions(root));
   EXPECT_EQ(settings, testsupport::contents(config));
 }
@@ -143,7 +144,8 @@ TEST(ProgramStart, StartedFromAClosedDescriptorFindsItselfThroughProcOrSaysItCan
   const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
   const HostRun withProc = startedFromADescriptor(root.root(), true);
   EXPECT_EQ(0, withProc.status) << withProc.errors;
-  EXPECT_EQ("", withProc.errors);
+  EXPECT_EQ("quillon-host: taking '" + root.root().string() + "' as a receiver's whole root\n",
+            withProc.errors);
 
   if (::geteuid() != 0) GTEST_SKIP() << "without /proc: a mount namespace needs root";
   if (kNoRunWithoutProc != nullptr) GTEST_SKIP() << "without /proc: " << kNoRunWithoutProc;
