@@ -71,7 +71,7 @@ void copyEntry(const fs::path& from, const fs::path& to) {
 }
 
 // Makes `directory` and those above it that are missing, readable by their owner alone, as the
-// XDG base directory specification asks; those that exist stay as they are.
+// freedesktop.org base directories ask; those that exist stay as they are.
 void createPrivateDirectories(const fs::path& directory) {
   fs::path partial;
   for (const fs::path& component : directory) {

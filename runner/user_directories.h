@@ -1,4 +1,4 @@
-// The user's own directories, found as the XDG base directory specification says: a variable
+// The user's own directories, found by the freedesktop.org base-directory rules: a variable
 // such as XDG_CONFIG_HOME names one where it holds an absolute path; where it is unset, empty or
 // relative, a default below the user's home applies, the home being HOME where that is an
 // absolute path, else the one the password database names for this user.
