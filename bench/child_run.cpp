@@ -15,8 +15,8 @@
 #include <string_view>
 
 #include "bench/floor_rebuild.h"
+#include "disk/receiver_fs.h"
 #include "host/ezapmain.h"
-#include "host/receiver_fs.h"
 #include "movielist/dirfiles.h"
 #include "movielist/recover.h"
 
@@ -49,7 +49,7 @@ long ownPeakKilobytes() {
 }
 
 RunResult rebuild(const std::filesystem::path& root, int sortType) {
-  host::setReceiverRoot(root);
+  disk::setReceiverRoot(root);
   // A running host holds the list of the last rebuild when the next one starts.
   eZapMain::instance()->loadRecordings(false);
   RunResult result;

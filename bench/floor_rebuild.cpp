@@ -17,7 +17,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "host/dvbtext.h"
+#include "dvbtext/dvbtext.h"
 
 namespace bench {
 namespace {

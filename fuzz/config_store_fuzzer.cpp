@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "disk/line_reader.h"
 #include "fuzz/fuzz_support.h"
 #include "host/econfig.h"
-#include "host/line_reader.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ std::string readFile(const std::filesystem::path& path) {
 // setting of the probe key must leave as it was (it may end the last line, in CR LF).
 std::vector<std::string> otherLines(std::string_view text) {
   std::vector<std::string> lines;
-  host::forEachFileLine(text, [&lines](std::string_view line) {
+  disk::forEachFileLine(text, [&lines](std::string_view line) {
     if (line.ends_with('\r')) line.remove_suffix(1);
     if (!(line.starts_with(kProbeKey) && line.substr(kProbeKey.size()).starts_with('=')))
       lines.emplace_back(line);

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "disk/receiver_fs.h"
 #include "fuzz/fuzz_support.h"
-#include "host/receiver_fs.h"
 #include "movielist/display_name.h"
 
 namespace {
@@ -23,7 +23,7 @@ bool holdsLineBreaker(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  host::setReceiverRoot(fuzz::scratchDirectory());
+  disk::setReceiverRoot(fuzz::scratchDirectory());
   std::filesystem::create_directories(fuzz::scratchDirectory() / "hdd" / "movie");
   return 0;
 }

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "dvbtext/dvbtext.h"
 #include "fuzz/fuzz_support.h"
-#include "host/dvbtext.h"
 #include "host/eitevent.h"
 
 namespace {

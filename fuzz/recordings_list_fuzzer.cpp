@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "disk/line_reader.h"
 #include "fuzz/fuzz_support.h"
 #include "host/ezapmain.h"
-#include "host/line_reader.h"
 #include "movielist/list_writer.h"
 
 namespace {
@@ -40,8 +40,8 @@ std::vector<eZapMain::Recording> readList(std::string_view text, std::size_t cut
                                           eString& listName) {
   std::vector<eZapMain::Recording> recordings;
   readRecordingsList(
-      [text, cut](const host::LineVisitor& take) {
-        host::LineReader lines(take);
+      [text, cut](const disk::LineVisitor& take) {
+        disk::LineReader lines(take);
         lines.take(text.substr(0, cut));
         lines.take(text.substr(cut));
         lines.finishFile();

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <utility>
 
-#include "host/atomic_file.h"
-#include "host/file_failure.h"
-#include "host/line_reader.h"
-#include "host/receiver_fs.h"
+#include "disk/atomic_file.h"
+#include "disk/file_failure.h"
+#include "disk/line_reader.h"
+#include "disk/receiver_fs.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ std::optional<std::pair<std::string_view, int>> parseLine(std::string_view line)
 // The values a file's text holds; of a key on several lines, the last that can be read.
 Values valuesOf(std::string_view text) {
   Values values;
-  host::forEachFileLine(text, [&values](std::string_view line) {
+  disk::forEachFileLine(text, [&values](std::string_view line) {
     if (const auto entry = parseLine(line))
       values.insert_or_assign(std::string(entry->first), entry->second);
   });
@@ -97,8 +97,8 @@ std::string limitText() {
   return std::to_string(eConfig::kFileLimit >> 20) + " MiB the store reads";
 }
 
-const host::FileRoot& rootOf(bool onReceiver) {
-  return onReceiver ? host::receiverRoot() : host::machineRoot();
+const disk::FileRoot& rootOf(bool onReceiver) {
+  return onReceiver ? disk::receiverRoot() : disk::machineRoot();
 }
 
 }  // namespace
@@ -119,15 +119,15 @@ int eConfig::getKey(const char* key, int& value) const {
 int eConfig::setKey(const char* key, const int& value) {
   if (key == nullptr || !isStorableKey(key)) {
     if (!file_.empty()) {
-      host::recordFileFailure(rootOf(onReceiver_), file_, "cannot hold a key of that form", 0);
-      host::reportFailure("setting");
+      disk::recordFileFailure(rootOf(onReceiver_), file_, "cannot hold a key of that form", 0);
+      disk::reportFailure("setting");
     }
     return -1;
   }
   values_.insert_or_assign(std::string(key), value);
   if (file_.empty()) return 0;
   if (store(key, value) == 0) return 0;
-  host::reportFailure("setting");
+  disk::reportFailure("setting");
   return -1;
 }
 
@@ -158,8 +158,8 @@ void eConfig::read() {
 
 bool eConfig::readText(std::string& text) {
   text.clear();
-  const host::FileRoot& root = rootOf(onReceiver_);
-  const bool read = host::readRegularFile(root, file_, kFileLimit,
+  const disk::FileRoot& root = rootOf(onReceiver_);
+  const bool read = disk::readRegularFile(root, file_, kFileLimit,
                                           [&text](std::string_view piece) { text.append(piece); });
   readError_ = read || errno == ENOENT ? 0 : errno;
   if (readError_ == 0) {
@@ -167,10 +167,10 @@ bool eConfig::readText(std::string& text) {
     return true;
   }
   if (readError_ == EFBIG) {
-    host::recordFileFailure(root, file_,
+    disk::recordFileFailure(root, file_,
                             "is larger than the " + limitText() + ", and stays as it is", 0);
   } else {
-    host::recordFileFailure(root, file_, "cannot be read, and stays as it is", readError_);
+    disk::recordFileFailure(root, file_, "cannot be read, and stays as it is", readError_);
   }
   text.clear();
   errno = readError_;
@@ -187,9 +187,9 @@ bool eConfig::takeValues(std::string_view text, std::string_view key, int value)
 }
 
 int eConfig::store(std::string_view key, int value) {
-  const host::FileRoot& root = rootOf(onReceiver_);
+  const disk::FileRoot& root = rootOf(onReceiver_);
   if (!located_) {
-    host::recordFileFailure(root, file_, "cannot be found without a working directory", readError_);
+    disk::recordFileFailure(root, file_, "cannot be found without a working directory", readError_);
     errno = readError_;
     return -1;
   }
@@ -197,17 +197,17 @@ int eConfig::store(std::string_view key, int value) {
   if (!readText(text)) return -1;
   if (takeValues(text, key, value)) return 0;
   const std::string_view directory(file_.data(), file_.rfind('/') + 1);
-  if (directoryMode_ && !host::createDirectories(root, directory, *directoryMode_)) {
-    host::recordFileFailure(root, directory, "cannot be made", errno);
+  if (directoryMode_ && !disk::createDirectories(root, directory, *directoryMode_)) {
+    disk::recordFileFailure(root, directory, "cannot be made", errno);
     return -1;
   }
   // Read once more under the writer's lock: what another writer stored last stays.
-  host::AtomicFile file(root, file_, host::AtomicFile::TemporaryName::Fixed);
+  disk::AtomicFile file(root, file_, disk::AtomicFile::TemporaryName::Fixed);
   if (!file.isOpen() || !readText(text)) return -1;
   if (takeValues(text, key, value)) return 0;
   const std::string updated = withValue(std::move(text), key, value);
   if (updated.size() > kFileLimit) {
-    host::recordFileFailure(
+    disk::recordFileFailure(
         root, file_, "would grow larger than the " + limitText() + ", and stays as it is", 0);
     errno = EFBIG;
     return -1;

@@ -4,8 +4,9 @@
 #include <cassert>
 #include <span>
 
-#include "host/dvbtext.h"
+#include "dvbtext/dvbtext.h"
 #include "host/econfig.h"
+#include "host/receiver_paths.h"
 
 namespace {
 

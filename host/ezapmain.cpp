@@ -1,4 +1,5 @@
 #include "host/ezapmain.h"
+#include "host/receiver_paths.h"
 
 #include <cerrno>
 #include <optional>
@@ -6,13 +7,11 @@
 #include <string_view>
 #include <utility>
 
-#include "host/file_failure.h"
-#include "host/line_reader.h"
-#include "host/receiver_fs.h"
+#include "disk/file_failure.h"
+#include "disk/line_reader.h"
+#include "disk/receiver_fs.h"
 
 namespace {
-
-constexpr std::string_view kListFile = "/hdd/movie/recordings.epl";
 
 // The text after `tag` (which ends in a blank) when `line` is that kind of line; a line of
 // the tag alone, its blank lost to an editor, counts too.
@@ -86,9 +85,9 @@ class RecordingsListParser {
 };
 
 // Reports that the list is read as empty, because of `why`.
-void reportUnread(const host::FileRoot& root, const std::string& why, int error) {
-  host::recordFileFailure(root, kListFile, why + ", and is read as empty", error);
-  host::reportFailure("load");
+void reportUnread(const disk::FileRoot& root, const std::string& why, int error) {
+  disk::recordFileFailure(root, kRecordingsList, why + ", and is read as empty", error);
+  disk::reportFailure("load");
 }
 
 }  // namespace
@@ -114,11 +113,11 @@ eZapMain* eZapMain::instance() {
 
 void eZapMain::loadRecordings(bool /*save*/) {
   recordings_ = std::vector<Recording>();  // the old list goes before the new one is read
-  const host::FileRoot& root = host::receiverRoot();
+  const disk::FileRoot& root = disk::receiverRoot();
   int readError = 0;
   const ListReading reading = readRecordingsList(
-      [&root, &readError](const host::LineVisitor& take) {
-        const bool read = host::readFileLines(root, kListFile, kListFileLimit, take);
+      [&root, &readError](const disk::LineVisitor& take) {
+        const bool read = disk::readFileLines(root, kRecordingsList, kListFileLimit, take);
         readError = read ? 0 : errno;
         return read;
       },

@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "disk/line_reader.h"
 #include "host/estring.h"
-#include "host/line_reader.h"
 
 class eZapMain {
  public:
@@ -46,7 +46,7 @@ class eZapMain {
 
 // Where a recordings list's text comes from: hands each line to the visitor it is given, and
 // says whether the text could be read to its end.
-using RecordingsListSource = std::function<bool(const host::LineVisitor&)>;
+using RecordingsListSource = std::function<bool(const disk::LineVisitor&)>;
 
 enum class ListReading { Read, Unreadable, TooManyEntries };
 

@@ -61,7 +61,7 @@ bool eventFileName(std::string_view path, std::array<char, NAME_MAX + 1>& entry)
   return true;
 }
 
-eString nameFromEventFile(const host::Directory& directory, std::string_view path) {
+eString nameFromEventFile(const disk::Directory& directory, std::string_view path) {
   std::array<char, NAME_MAX + 1> entry;
   if (!eventFileName(path, entry)) return {};
   std::array<std::byte, kEventFileReadSize> buffer;
@@ -103,7 +103,7 @@ std::string_view withoutTsSuffix(std::string_view text) {
   return text.ends_with(".ts") ? text.substr(0, text.size() - 3) : text;
 }
 
-eString describeRecording(const host::Directory& directory, std::string_view path,
+eString describeRecording(const disk::Directory& directory, std::string_view path,
                           std::string_view name, bool eventFileListed) {
   eString result;
   if (eventInformationWanted() && eventFileListed) {
@@ -120,6 +120,6 @@ eString describeRecording(const host::Directory& directory, std::string_view pat
 
 eString getFileName(eString path, eString name) {
   const std::size_t slash = path.rfind('/');
-  const host::Directory directory(slash == eString::npos ? "/" : path.substr(0, slash + 1));
+  const disk::Directory directory(slash == eString::npos ? "/" : path.substr(0, slash + 1));
   return describeRecording(directory, path, name);
 }

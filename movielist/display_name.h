@@ -5,11 +5,10 @@
 #include <cstddef>
 #include <string_view>
 
+#include "disk/receiver_fs.h"
 #include "host/estring.h"
-#include "host/receiver_fs.h"
+#include "host/receiver_paths.h"
 
-// Non-zero (the default): names come from event files.
-inline constexpr const char* kEitInfoKey = "/enigma/plugins/quillon/eitinfo";
 // At most this much of an event file is read.
 inline constexpr std::size_t kEventFileReadSize = 4096;
 
@@ -26,5 +25,5 @@ eString getFileName(eString path, eString name);
 // `eventFileListed` false no open is tried. Control bytes and the line and paragraph
 // separators (U+2028, U+2029) become blanks, so that the name fits on a line; a title that is
 // then nothing but blanks gives way to the file name.
-eString describeRecording(const host::Directory& directory, std::string_view path,
+eString describeRecording(const disk::Directory& directory, std::string_view path,
                           std::string_view name, bool eventFileListed = true);

@@ -10,7 +10,7 @@
 class EventFileIndex {
  public:
   // `namesMayFoldCase`: the directory may match names without regard to case (see
-  // host::namesMayFoldCase). There an open of "a.eit" finds "A.EIT", and one of "ä.eit" finds
+  // disk::namesMayFoldCase). There an open of "a.eit" finds "A.EIT", and one of "ä.eit" finds
   // "Ä.EIT", which no comparison of listed names (nor one folding ASCII only) can tell; the
   // index then leaves every recording to the open.
   explicit EventFileIndex(bool namesMayFoldCase) : namesMayFoldCase_(namesMayFoldCase) {}

@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <string>
 
-#include "host/atomic_file.h"
+#include "disk/atomic_file.h"
+#include "disk/file_failure.h"
+#include "disk/receiver_fs.h"
 #include "host/ezapmain.h"
-#include "host/file_failure.h"
-#include "host/receiver_fs.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ void printRecordingsList(std::FILE* stream, const std::vector<DIRFILES>& movies)
 int writeRecordingsList(std::string_view receiverPath, const std::vector<DIRFILES>& movies) {
   // A list the host would not read is not written: the old one stays in its place.
   if (movies.size() > eZapMain::kListEntryLimit || listSize(movies) > eZapMain::kListFileLimit) {
-    host::recordFileFailure(host::receiverRoot(), receiverPath,
+    disk::recordFileFailure(disk::receiverRoot(), receiverPath,
                             "would be more than the host reads (" +
                                 std::to_string(eZapMain::kListEntryLimit) + " movies, " +
                                 std::to_string(eZapMain::kListFileLimit >> 20) +
@@ -57,7 +57,7 @@ int writeRecordingsList(std::string_view receiverPath, const std::vector<DIRFILE
     errno = EFBIG;
     return -1;
   }
-  host::AtomicFile file(host::receiverRoot(), receiverPath);
+  disk::AtomicFile file(disk::receiverRoot(), receiverPath);
   if (!file.isOpen()) return -1;
   printRecordingsList(file.stream(), movies);
   return file.commit();

@@ -10,12 +10,12 @@
 #include <string_view>
 #include <vector>
 
-#include "host/atomic_file.h"
-#include "host/case_folding.h"
+#include "disk/atomic_file.h"
+#include "disk/case_folding.h"
+#include "disk/file_failure.h"
+#include "disk/receiver_fs.h"
+#include "disk/temporary_lock.h"
 #include "host/ezapmain.h"
-#include "host/file_failure.h"
-#include "host/receiver_fs.h"
-#include "host/temporary_lock.h"
 #include "movielist/dirfiles.h"
 #include "movielist/display_name.h"
 #include "movielist/event_files.h"
@@ -36,7 +36,7 @@ bool isRecordingName(std::string_view name) {
 
 // The modification time of the entry itself, when it is a recording: a file, or a link that
 // leads to anything but a directory. A link is followed only when the entry is one.
-bool recordingDate(const host::Directory& directory, const char* name, std::int64_t& date) {
+bool recordingDate(const disk::Directory& directory, const char* name, std::int64_t& date) {
   struct stat status;
   if (directory.status(name, status, false) != 0) return false;
   date = status.st_mtim.tv_sec;
@@ -51,8 +51,8 @@ bool recordingDate(const host::Directory& directory, const char* name, std::int6
 // a crash or a power cut may have left.
 class MovieScan {
  public:
-  explicit MovieScan(const host::Directory& directory)
-      : directory_(directory), eventFiles_(host::namesMayFoldCase(directory)) {}
+  explicit MovieScan(const disk::Directory& directory)
+      : directory_(directory), eventFiles_(disk::namesMayFoldCase(directory)) {}
 
   // Lists the directory into `movies`; false when the listing itself fails.
   bool run(std::vector<DIRFILES>& movies) {
@@ -82,7 +82,7 @@ class MovieScan {
     eventFiles_.add(name);
     if (type != DT_DIR && isRecordingName(name)) {
       add(name, movies);
-    } else if (host::AtomicFile::isTemporaryName(name, kListName)) {
+    } else if (disk::AtomicFile::isTemporaryName(name, kListName)) {
       listTemporaries_.emplace_back(name);
     }
   }
@@ -95,29 +95,29 @@ class MovieScan {
     movie.FileName.assign(name);
   }
 
-  const host::Directory& directory_;
+  const disk::Directory& directory_;
   EventFileIndex eventFiles_;
   std::vector<std::string> listTemporaries_;
 };
 
 // Removes the list's temporary files that a crash left; one that another rebuild (on this
 // machine, or on another sharing the disk) is still writing stays.
-void removeAbandonedListTemporaries(const host::Directory& directory,
+void removeAbandonedListTemporaries(const disk::Directory& directory,
                                     const std::vector<std::string>& names) {
   for (const std::string& name : names)
-    host::removeAbandonedTemporaryFile(directory.fd(), name.c_str());
+    disk::removeAbandonedTemporaryFile(directory.fd(), name.c_str());
 }
 
 // Records that the movie directory failed the rebuild; 0.
 int failed(std::string_view operation, int error) {
-  host::recordFileFailure(host::receiverRoot(), kMovieDirectory, operation, error);
+  disk::recordFileFailure(disk::receiverRoot(), kMovieDirectory, operation, error);
   return 0;
 }
 
 // The rebuild; 0 with the reason recorded when it fails.
 int rebuildList(int sortType) {
   DirMovieFile.clear();
-  host::Directory directory(kMovieDirectory);
+  disk::Directory directory(kMovieDirectory);
   if (!directory.isOpen()) return failed("cannot be opened", errno);
   // A listing that breaks off would drop movies from the list: keep the old list instead.
   MovieScan scan(directory);
@@ -137,8 +137,8 @@ int rebuildList(int sortType) {
 }  // namespace
 
 int recoverMovies(int sortType) {
-  host::clearFileFailure();
+  disk::clearFileFailure();
   const int written = rebuildList(sortType);
-  if (written == 0) host::reportFailure("rebuild");
+  if (written == 0) disk::reportFailure("rebuild");
   return written;
 }

@@ -1,9 +1,7 @@
 // The rebuild of the host's recordings list from the recording directory.
 #pragma once
 
-// The receiver's fixed paths.
-inline constexpr const char* kMovieDirectory = "/hdd/movie";
-inline constexpr const char* kRecordingsList = "/hdd/movie/recordings.epl";
+#include "host/receiver_paths.h"
 
 // Empties DirMovieFile, fills it with every ".ts" recording in the movie directory, sorts it
 // by `sortType` (1 to 6; any other value keeps listing order), replaces the recordings list

@@ -1,5 +1,5 @@
 // The settings window between two showings of the About box.
-#include "plugin/plugin_exec.h"
+#include "host/plugin_entry.h"
 
 #include "plugin/about.h"
 #include "plugin/setup_quillon.h"

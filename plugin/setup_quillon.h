@@ -6,9 +6,7 @@
 #include "host/gui/elistboxentrymenu.h"
 #include "host/gui/elistboxentrymulti.h"
 #include "host/gui/esetupwindow.h"
-
-// The stored sort order: a SortType of 1 to 6, 1 when absent.
-inline constexpr const char* kFileSortKey = "/enigma/plugins/quillon/filesort";
+#include "host/receiver_paths.h"
 
 class eSetupQuillon : public eSetupWindow {
  public:

@@ -1,8 +1,8 @@
 #include "runner/failure_line.h"
 
-#include "runner/terminal_escape.h"
+#include "display/terminal_escape.h"
 
-std::string failureLine(std::string_view task, const host::FileFailure& failure) {
+std::string failureLine(std::string_view task, const disk::FileFailure& failure) {
   std::string line = "quillon-host: ";
   line.append(task).append(": ").append(failure.path).append(": ").append(failure.reason());
   return escapeForTerminal(line);

@@ -10,6 +10,6 @@
 #include <string>
 #include <string_view>
 
-#include "host/file_failure.h"
+#include "disk/file_failure.h"
 
-std::string failureLine(std::string_view task, const host::FileFailure& failure);
+std::string failureLine(std::string_view task, const disk::FileFailure& failure);

@@ -9,29 +9,28 @@
 #include <sstream>
 #include <system_error>
 
+#include "disk/file_failure.h"
+#include "disk/receiver_fs.h"
+#include "display/headless.h"
 #include "host/econfig.h"
 #include "host/ezapmain.h"
-#include "host/file_failure.h"
 #include "host/gui/active_display.h"
 #include "host/gui/ewidget.h"
-#include "host/receiver_fs.h"
+#include "host/receiver_paths.h"
 #include "runner/failure_line.h"
-#include "runner/headless.h"
 #include "runner/plugin_loader.h"
 #include "runner/rebuild_operator.h"
 #include "runner/receiver_disk.h"
 #include "runner/recordings_report.h"
 #ifdef QUILLON_TERMINAL_DISPLAY
-#include "runner/terminal_display.h"
+#include "display/terminal_display.h"
+#include "runner/signal_exit.h"
 #endif
-#include "runner/terminal_escape.h"
+#include "display/terminal_escape.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::string_view kReceiverConfig = "/etc/enigma/config";
-constexpr std::string_view kReceiverList = "/hdd/movie/recordings.epl";
 
 // "'PATH'", escaped for the terminal.
 std::string quoted(const fs::path& path) {
@@ -140,8 +139,8 @@ void openConfiguration(const HostOptions& options, DiskShape shape, std::ostream
 // Makes `root` the receiver's in the shape it has, and says which; nullopt, with the reason in
 // `errors`, when it cannot be opened or has neither shape.
 std::optional<DiskShape> takeReceiverDisk(const fs::path& root, std::ostream& errors) {
-  host::setReceiverRoot(root);
-  if (!host::receiverRoot().isOpen()) {
+  disk::setReceiverRoot(root);
+  if (!disk::receiverRoot().isOpen()) {
     errors << "quillon-host: receiver root " << quoted(root)
            << " cannot be opened: " << std::strerror(errno) << '\n';
     return std::nullopt;
@@ -151,7 +150,7 @@ std::optional<DiskShape> takeReceiverDisk(const fs::path& root, std::ostream& er
     errors << "quillon-host: " << noShape(root) << '\n';
     return std::nullopt;
   }
-  if (*shape == DiskShape::hardDisk) host::setReceiverRoot(root, kHardDiskMountPoint);
+  if (*shape == DiskShape::hardDisk) disk::setReceiverRoot(root, kHardDiskMountPoint);
   errors << "quillon-host: " << shapeTaken(root, *shape) << '\n';
   return shape;
 }
@@ -159,9 +158,9 @@ std::optional<DiskShape> takeReceiverDisk(const fs::path& root, std::ostream& er
 // `receiverPath` as a path on this machine, links followed in the receiver's root; as it reads
 // below the root when it cannot be resolved.
 fs::path onThisMachine(std::string_view receiverPath) {
-  fs::path path = host::pathOnMachine(host::receiverRoot(), receiverPath);
+  fs::path path = disk::pathOnMachine(disk::receiverRoot(), receiverPath);
   if (!path.empty()) return path;
-  const host::FileRoot& root = host::receiverRoot();
+  const disk::FileRoot& root = disk::receiverRoot();
   const std::string_view below =
       root.mountPoint().empty() ? receiverPath : receiverPath.substr(root.mountPoint().size() + 1);
   return root.directory() / fs::path(below).relative_path();
@@ -174,7 +173,7 @@ class FailureNotices {
  public:
   FailureNotices(std::ostream& errors, std::ostream* transcript)
       : errors_(errors), transcript_(transcript) {
-    host::setFailureListener([this](std::string_view task, const host::FileFailure& failure) {
+    disk::setFailureListener([this](std::string_view task, const disk::FileFailure& failure) {
       const std::string line = failureLine(task, failure) + '\n';
       (held_ ? waiting_ : errors_) << line;
       if (transcript_ != nullptr) *transcript_ << line;
@@ -183,7 +182,7 @@ class FailureNotices {
   FailureNotices(const FailureNotices&) = delete;
   FailureNotices& operator=(const FailureNotices&) = delete;
   ~FailureNotices() {
-    host::setFailureListener(nullptr);
+    disk::setFailureListener(nullptr);
     holdWhileDisplayed(false);
   }
 
@@ -222,7 +221,7 @@ bool hasTerminal() {
 
 int runOnTerminal(const LoadedPlugin& plugin, std::ostream& errors) {
 #ifdef QUILLON_TERMINAL_DISPLAY
-  TerminalDisplay terminal;
+  TerminalDisplay terminal({signal_exit::addCleanup, signal_exit::removeCleanup});
   return runPlugin(plugin, terminal, errors);
 #else
   static_cast<void>(plugin);
@@ -254,7 +253,7 @@ int runRebuild(const LoadedPlugin& plugin, const HostOptions& options, std::ostr
   if (host.reloadCount() == reloadsBefore) return kExitNotWritten;
   const std::size_t count = host.recordings().size();
   out << "listed " << count << (count == 1 ? " recording" : " recordings") << " in "
-      << quoted(onThisMachine(kReceiverList)) << '\n';
+      << quoted(onThisMachine(kRecordingsList)) << '\n';
   return 0;
 }
 

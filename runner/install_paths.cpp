@@ -10,7 +10,7 @@
 #include <string>
 #include <system_error>
 
-#include "runner/terminal_escape.h"
+#include "display/terminal_escape.h"
 #include "runner/user_directories.h"
 
 namespace fs = std::filesystem;

@@ -7,18 +7,18 @@
 #include <variant>
 #include <vector>
 
-#include "host/temporary_files.h"
+#include "disk/temporary_files.h"
+#include "display/terminal_escape.h"
 #include "runner/command_line.h"
 #include "runner/host_run.h"
 #include "runner/install_paths.h"
 #include "runner/message_catalogue.h"
 #include "runner/signal_exit.h"
-#include "runner/terminal_escape.h"
 
 int main(int argc, char** argv) {
   // Before anything that holds a resource a signal must give back: the terminal, a temporary file.
   signal_exit::install();
-  signal_exit::addCleanup(host::removeTemporaryFiles);
+  signal_exit::addCleanup(disk::removeTemporaryFiles);
   auto parsed = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (auto* error = std::get_if<CommandLineError>(&parsed)) {
     std::cerr << "quillon-host: " << escapeForTerminal(error->message)

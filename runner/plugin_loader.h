@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "plugin/plugin_exec.h"
+#include "host/plugin_entry.h"
 
 class LoadedPlugin {
  public:

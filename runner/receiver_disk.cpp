@@ -1,7 +1,7 @@
 #include "runner/receiver_disk.h"
 
-#include "host/receiver_fs.h"
-#include "runner/terminal_escape.h"
+#include "disk/receiver_fs.h"
+#include "display/terminal_escape.h"
 #include "runner/user_directories.h"
 
 namespace fs = std::filesystem;
@@ -24,12 +24,12 @@ std::string below(const fs::path& directory, const char* receiverPath) {
 }  // namespace
 
 std::optional<DiskShape> diskShape(const fs::path& directory) {
-  const host::FileRoot root(directory);
+  const disk::FileRoot root(directory);
   if (!root.isOpen()) return std::nullopt;
   for (const char* mark : kWholeRootMarks) {
-    if (host::isDirectory(root, mark)) return DiskShape::wholeRoot;
+    if (disk::isDirectory(root, mark)) return DiskShape::wholeRoot;
   }
-  if (host::isDirectory(root, kHardDiskMark)) return DiskShape::hardDisk;
+  if (disk::isDirectory(root, kHardDiskMark)) return DiskShape::hardDisk;
   return std::nullopt;
 }
 

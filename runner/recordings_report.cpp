@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "runner/terminal_escape.h"
+#include "display/terminal_escape.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // Ctrl-C, 143 for SIGTERM, 131 for Ctrl-\, which may leave a core dump as SIGQUIT does).
 // Installed before ncurses starts, which then leaves these signals alone (it catches them only
 // where they still have their default action). The signals that stop the process are the
-// terminal display's (runner/job_control.h).
+// terminal display's (display/job_control.h).
 #pragma once
 
 namespace signal_exit {

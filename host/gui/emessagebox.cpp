@@ -9,8 +9,8 @@
 #include <string_view>
 #include <utility>
 
+#include "disk/line_reader.h"
 #include "host/gui/geometry.h"
-#include "host/line_reader.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ const char* buttonLabel(int button) {
 std::pair<int, int> textExtent(const eString& text) {
   int longest = 0;
   int lines = 0;
-  host::forEachShownLine(text, [&longest, &lines](std::string_view line) {
+  disk::forEachShownLine(text, [&longest, &lines](std::string_view line) {
     longest = std::max(longest, static_cast<int>(line.size()));
     ++lines;
   });

@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "display/screen_layout.h"
+#include "display/text_wrap.h"
 #include "fixtures/receiver_builder.h"
-#include "runner/screen_layout.h"
-#include "runner/text_wrap.h"
 #include "tests/support/host_process.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "disk/line_reader.h"
 #include "host/ezapmain.h"
-#include "host/line_reader.h"
 
 namespace {
 
@@ -17,8 +17,8 @@ std::string summary(std::string_view text) {
   eString name("stale");
   std::vector<eZapMain::Recording> recordings;
   readRecordingsList(
-      [text](const host::LineVisitor& take) {
-        host::forEachFileLine(text, take);
+      [text](const disk::LineVisitor& take) {
+        disk::forEachFileLine(text, take);
         return true;
       },
       recordings, name);

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <map>
 
-#include "host/dvbtext.h"
+#include "dvbtext/dvbtext.h"
 #include "movielist/display_name.h"
 #include "movielist/recover.h"
 #include "tests/support/open_watch.h"

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "disk/receiver_fs.h"
+#include "display/headless.h"
 #include "fixtures/receiver_builder.h"
 #include "host/econfig.h"
 #include "host/ezapmain.h"
 #include "host/gui/active_display.h"
-#include "host/receiver_fs.h"
 #include "runner/command_line.h"
-#include "runner/headless.h"
 #include "runner/plugin_loader.h"
 
 namespace {
@@ -25,12 +25,12 @@ constexpr const char* kPluginPath = QUILLON_PLUGIN_PATH;
 class PluginRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    host::setReceiverRoot(root.root());
+    disk::setReceiverRoot(root.root());
     eConfig::instance()->open(root.root() / "config");
   }
   void TearDown() override {
     eConfig::instance()->open({});
-    host::setReceiverRoot("/");
+    disk::setReceiverRoot("/");
   }
 
   // Runs plugin_exec on `keys`, which must return 0; returns the transcript.

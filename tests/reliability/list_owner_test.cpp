@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "host/file_failure.h"
+#include "disk/file_failure.h"
 #include "movielist/recover.h"
 #include "tests/support/child_process.h"
 #include "tests/support/files.h"
@@ -84,7 +84,7 @@ TEST_F(ListOwner, AListTheUserMayWriteInAFolderTheUserMayNotIsLeftAloneAndToldWh
   fs::permissions(root.recordingsList(), fs::perms::all);
   const int result = rebuildAsAnotherUser(fs::perms(0555), [] {
     const int rebuilt = recoverMovies(0);
-    const bool told = host::lastFileFailure().operation.find(
+    const bool told = disk::lastFileFailure().operation.find(
                           "writing the file in place would have succeeded") != std::string::npos;
     return rebuilt == 0 && told ? 0 : 1;
   });

@@ -27,9 +27,9 @@
 #include <set>
 #include <string>
 
+#include "disk/receiver_fs.h"
 #include "fixtures/receiver_builder.h"
 #include "host/econfig.h"
-#include "host/receiver_fs.h"
 #include "movielist/recover.h"
 #include "tests/reliability/replaced_files.h"
 #include "tests/reliability/syscall_fault.h"
@@ -202,7 +202,7 @@ class RealFileSystem : public ::testing::Test {
   }
 
   // The host keeps its receiver root open, which would keep the image busy.
-  static void leaveTheImage() { host::setReceiverRoot(fs::temp_directory_path()); }
+  static void leaveTheImage() { disk::setReceiverRoot(fs::temp_directory_path()); }
 
   int reloads() const { return inUse->reloads(); }
 
@@ -307,7 +307,7 @@ TEST_F(RealFileSystem, AFileSystemThatTurnsReadOnlyDuringTheWriteKeepsTheOldList
   // What the aborted journal kept of the temporary file is the next rebuild's to remove.
   leaveTheImage();
   ASSERT_TRUE(image->repairAndMount());
-  host::setReceiverRoot(image->mountPoint());
+  disk::setReceiverRoot(image->mountPoint());
   expectTheOldListKept();
   expectTheNextRebuildToSucceed();
 }

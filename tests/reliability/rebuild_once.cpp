@@ -9,15 +9,15 @@
 #include <filesystem>
 #include <string_view>
 
+#include "disk/receiver_fs.h"
 #include "host/econfig.h"
-#include "host/receiver_fs.h"
 #include "movielist/recover.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
   const std::filesystem::path root = argv[1];
   const std::string_view what = argv[2];
-  host::setReceiverRoot(root);
+  disk::setReceiverRoot(root);
   if (what == "list" && argc == 3) return recoverMovies(0) == 1 ? 0 : 1;
   if (what == "config" && argc == 5) {
     eConfig::instance()->open(root / "config");

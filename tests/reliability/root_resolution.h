@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "disk/receiver_fs.h"
 #include "fixtures/receiver_builder.h"
-#include "host/receiver_fs.h"
 #include "tests/reliability/special_files.h"
 #include "tests/support/receiver_in_use.h"
 
@@ -82,7 +82,7 @@ class DiskWithLinks {
       std::string contents;
       errno = 0;
       const bool readable =
-          host::readRegularFile(host::receiverRoot(), each.path, 16,
+          disk::readRegularFile(disk::receiverRoot(), each.path, 16,
                                 [&contents](std::string_view piece) { contents.append(piece); });
       const std::string read = readable ? contents : std::string("(error) ") + std::strerror(errno);
       const std::string expected = each.contents != nullptr

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "host/atomic_file.h"
-#include "host/temporary_lock.h"
+#include "disk/atomic_file.h"
+#include "disk/temporary_lock.h"
 #include "movielist/recover.h"
 #include "tests/reliability/special_files.h"
 #include "tests/support/files.h"
@@ -44,7 +44,7 @@ class HeldTemporary {
   HeldTemporary(const fs::path& directory, const char* name)
       : directoryFd_(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
         fd_(::openat(directoryFd_, name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) {
-    locked_ = ::write(fd_, "half", 4) == 4 && host::lockTemporaryFile(directoryFd_, name, fd_) == 0;
+    locked_ = ::write(fd_, "half", 4) == 4 && disk::lockTemporaryFile(directoryFd_, name, fd_) == 0;
   }
   HeldTemporary(const HeldTemporary&) = delete;
   ~HeldTemporary() { release(); }
@@ -113,7 +113,7 @@ TEST_F(StrayTemporaries, TheRebuildRemovesWhatACrashLeftButNotWhatAWriterHolds) 
 
 TEST_F(StrayTemporaries, TheStoreReplacesWhatACrashLeftAndFailsWhileAWriterHoldsIt) {
   const fs::path config = root.root() / "config";
-  const std::string fixedName = host::AtomicFile::fixedTemporaryName("config");
+  const std::string fixedName = disk::AtomicFile::fixedTemporaryName("config");
   eConfig& store = *eConfig::instance();
   ASSERT_EQ(0, store.setKey("/enigma/plugins/quillon/filesort", 2));
   std::ofstream(root.root() / fixedName) << "half=";
@@ -141,8 +141,8 @@ TEST(TemporaryLock, AWriterWhoseFileWasTakenAwayBeforeItsLockLearnsSo) {
   const int directoryFd = ::open(scratch.root().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   const int writer =
       ::openat(directoryFd, ".list.raced", O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  ASSERT_EQ(0, host::removeAbandonedTemporaryFile(directoryFd, ".list.raced"));
-  EXPECT_EQ(-1, host::lockTemporaryFile(directoryFd, ".list.raced", writer));
+  ASSERT_EQ(0, disk::removeAbandonedTemporaryFile(directoryFd, ".list.raced"));
+  EXPECT_EQ(-1, disk::lockTemporaryFile(directoryFd, ".list.raced", writer));
   ::close(writer);
   ::close(directoryFd);
 }

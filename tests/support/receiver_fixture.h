@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "disk/receiver_fs.h"
 #include "fixtures/receiver_builder.h"
-#include "host/receiver_fs.h"
 #include "movielist/dirfiles.h"
 #include "tests/support/receiver_in_use.h"
 
@@ -33,7 +33,7 @@ class ReceiverTest : public ::testing::Test {
   // The names of the movie directory in the order its listing yields them.
   std::vector<std::string> listingOrder() const {
     std::vector<std::string> names;
-    host::Directory("/hdd/movie").forEachEntry([&names](std::string_view name, unsigned char) {
+    disk::Directory("/hdd/movie").forEachEntry([&names](std::string_view name, unsigned char) {
       if (name.ends_with(".ts")) names.emplace_back(name);
     });
     return names;

@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
+#include "disk/receiver_fs.h"
 #include "host/econfig.h"
 #include "host/ezapmain.h"
-#include "host/receiver_fs.h"
 
 namespace testsupport {
 
@@ -17,15 +17,15 @@ namespace testsupport {
 class ReceiverInUse {
  public:
   ReceiverInUse(const std::filesystem::path& root, const std::filesystem::path& config)
-      : rootBefore_(host::receiverRoot().directory()),
+      : rootBefore_(disk::receiverRoot().directory()),
         configBefore_(eConfig::instance()->file()),
         reloadsBefore_(eZapMain::instance()->reloadCount()) {
-    host::setReceiverRoot(root);
+    disk::setReceiverRoot(root);
     eConfig::instance()->open(config);
   }
   ~ReceiverInUse() {
     eConfig::instance()->open(configBefore_);
-    host::setReceiverRoot(rootBefore_);
+    disk::setReceiverRoot(rootBefore_);
   }
   ReceiverInUse(const ReceiverInUse&) = delete;
   ReceiverInUse& operator=(const ReceiverInUse&) = delete;

@@ -1,0 +1,47 @@
+// namesMayFoldCase: the file systems of USB disks and network shares, and directories with the
+// casefold flag, may match names without regard to case; the file systems of a receiver's own
+// disk do not.
+#include "disk/case_folding.h"
+
+#include <linux/fs.h>
+#include <linux/magic.h>
+
+#include <gtest/gtest.h>
+
+#include "fixtures/receiver_builder.h"
+#include "tests/support/receiver_in_use.h"
+
+namespace {
+
+TEST(CaseFolding, TheFileSystemTypeOrTheCasefoldFlagDecides) {
+  const struct {
+    const char* what;
+    std::uint32_t type;
+    unsigned int flags;
+    bool mayFold;
+  } cases[] = {
+      {"vfat", MSDOS_SUPER_MAGIC, 0, true},
+      {"exFAT", EXFAT_SUPER_MAGIC, 0, true},
+      {"NTFS (ntfs3)", 0x5346544E, 0, true},
+      {"fuseblk (ntfs-3g, exfat-fuse)", FUSE_SUPER_MAGIC, 0, true},
+      {"CIFS", CIFS_SUPER_MAGIC, 0, true},
+      {"ext4", EXT4_SUPER_MAGIC, 0, false},
+      {"ext4, casefolded directory", EXT4_SUPER_MAGIC, FS_CASEFOLD_FL, true},
+      {"ext4, other flags", EXT4_SUPER_MAGIC, FS_NOATIME_FL | FS_EXTENT_FL, false},
+      {"tmpfs, casefolded directory", TMPFS_MAGIC, FS_CASEFOLD_FL, true},
+      {"NFS", NFS_SUPER_MAGIC, 0, false},
+  };
+  for (const auto& [what, type, flags, mayFold] : cases)
+    EXPECT_EQ(mayFold, disk::namesMayFoldCase(type, flags)) << what;
+}
+
+// The temporary directory of the tests lies on a file system that keeps case apart.
+TEST(CaseFolding, AskedOfADirectoryItReadsItsFileSystem) {
+  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  const testsupport::ReceiverInUse inUse(root.root(), root.root() / "config");
+  EXPECT_FALSE(disk::namesMayFoldCase(disk::Directory("/hdd/movie")));
+  EXPECT_TRUE(disk::namesMayFoldCase(disk::Directory("/no/such/directory")))
+      << "a directory that cannot be asked";
+}
+
+}  // namespace

@@ -1,0 +1,202 @@
+// The display laid out for a terminal: every text inside its box, measured in columns, boxes
+// inside the terminal, and a notice where the terminal is too small. How the frame looks in a
+// real terminal, in both languages and as its size changes, is terminal_test.cpp's.
+#include "display/screen_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "display/text_wrap.h"
+
+namespace {
+
+// The size quillon-host is meant to be used at, and what a terminal gives by default.
+constexpr TerminalSize kStandardTerminal{80, 24};
+
+eRowView textRow(eRowView::Kind kind, std::string text,
+                 eRowView::Align align = eRowView::Align::left) {
+  eRowView row;
+  row.kind = kind;
+  row.text = text;
+  row.checked = true;
+  row.align = align;
+  return row;
+}
+
+eRowView separator(bool image) {
+  eRowView row;
+  row.kind = eRowView::Kind::separator;
+  if (image) row.image = "listbox.separator";
+  return row;
+}
+
+// The settings window as the host describes it, in either language.
+eWidgetView settingsWindow(std::string sortValue, std::string eventInfo, std::string help) {
+  eWidgetView window;
+  window.caption = "Quillon v2.00";
+  window.position = {170, 80};
+  window.size = {400, 260};
+  window.rows = {textRow(eRowView::Kind::multi, sortValue),
+                 separator(true),
+                 textRow(eRowView::Kind::check, eventInfo),
+                 separator(true),
+                 separator(false),
+                 textRow(eRowView::Kind::menu, "Start Movie-Recovering", eRowView::Align::centre),
+                 separator(false),
+                 separator(true),
+                 textRow(eRowView::Kind::menu, "Info", eRowView::Align::centre)};
+  window.currentRow = 2;
+  window.help = help;
+  return window;
+}
+
+eWidgetView messageBox(std::string text, eSize size) {
+  eWidgetView box;
+  box.kind = eWidgetView::Kind::messageBox;
+  box.caption = "About...";
+  box.size = size;
+  box.position = {(720 - size.width) / 2, (576 - size.height) / 2};
+  box.text = text;
+  box.buttons = {"OK"};
+  box.currentButton = 0;
+  return box;
+}
+
+const eWidgetView kAboutBox = messageBox(
+    "Quillon v2.00\nRebuilds the receiver's list of recorded movies from\nthe recordings on its "
+    "disk, named from their event\ninformation and sorted as you choose.\n"
+    "https://quillon.example.org",
+    {448, 180});
+
+// What crosses an edge: a text or rule past its box's inside, a box past the terminal, a notice
+// past the terminal. Empty when nothing does.
+std::string layoutFault(const ScreenLayout& screen, TerminalSize terminal) {
+  for (const ScreenLayout::NoticeLine& line : screen.notice) {
+    if (line.line < 0 || line.line >= terminal.lines || line.column < 0 ||
+        line.column + terminalColumns(line.text) > terminal.columns)
+      return "notice: " + line.text;
+  }
+  for (const WidgetLayout& widget : screen.widgets) {
+    const BoxArea& box = widget.box;
+    if (box.top < 0 || box.left < 0 || box.top + box.lines > terminal.lines ||
+        box.left + box.columns > terminal.columns)
+      return "box of " + widget.caption + " past the terminal";
+    if (box.columns != widget.insideColumns + 4) return "inside wider than the box";
+    for (const BoxLine& line : widget.body) {
+      const int width = line.rule == Rule::none ? terminalColumns(line.text) : line.ruleColumns;
+      if (line.column < 0 || line.column + width > widget.insideColumns)
+        return "body: " + line.text;
+    }
+    for (const std::string& help : widget.help) {
+      if (terminalColumns(help) > widget.insideColumns) return "help: " + help;
+    }
+    const int foot = widget.kind == eWidgetView::Kind::messageBox
+                         ? (widget.buttons.empty() ? 0 : widget.buttons.back().line + 1)
+                         : std::max<int>(1, widget.help.size());
+    if (widget.body.size() + foot + 3 > static_cast<std::size_t>(box.lines))
+      return "box too short for its lines";
+    for (const BoxButton& button : widget.buttons) {
+      if (button.column + terminalColumns(button.label) + 2 > widget.insideColumns)
+        return "button: " + button.label;
+    }
+    if (terminalColumns(widget.caption) > box.columns - 6) return "caption: " + widget.caption;
+  }
+  return "";
+}
+
+std::vector<std::string> noticeText(const ScreenLayout& screen) {
+  std::vector<std::string> lines;
+  for (const ScreenLayout::NoticeLine& line : screen.notice) lines.push_back(line.text);
+  return lines;
+}
+
+TEST(ScreenLayout, ATerminalTooSmallSaysHowLargeItMustBe) {
+  const eWidgetView window = settingsWindow("  Sort by Filename Ascending >", "Use EIT-Info",
+                                            "Enable to use eit-file for the movie display name");
+  const struct {
+    const char* name;
+    eWidgetView widget;
+    TerminalSize terminal;
+    TerminalSize needed;
+    std::vector<std::string> notice;
+  } cases[] = {
+      {"window in 30x10",
+       window,
+       {30, 10},
+       {50, 14},
+       {"Terminal too small: 30x10,", "needs 50x14. Enlarge it, or", "press Escape to close."}},
+      {"About box in 30x10",
+       kAboutBox,
+       {30, 10},
+       {56, 9},
+       {"Terminal too small: 30x10,", "needs 56x9. Enlarge it, or", "press Escape to close."}},
+      {"one column short", window, {49, 24}, {50, 14}, {}},
+      {"one line short", window, {80, 13}, {50, 14}, {}},
+      {"a notice cut to the terminal's three lines",
+       window,
+       {20, 3},
+       {50, 14},
+       {"Terminal too small:", "20x3, needs 50x14.", "Enlarge it, or press"}},
+  };
+  for (const auto& each : cases) {
+    const ScreenLayout screen = layOutScreen({each.widget}, each.terminal);
+    EXPECT_FALSE(screen.fits) << each.name;
+    EXPECT_TRUE(screen.widgets.empty()) << each.name;
+    EXPECT_EQ(each.needed, screen.needed) << each.name;
+    EXPECT_EQ("", layoutFault(screen, each.terminal)) << each.name;
+    if (!each.notice.empty()) {
+      EXPECT_EQ(each.notice, noticeText(screen)) << each.name;
+    }
+  }
+}
+
+TEST(ScreenLayout, WideCharactersAreMeasuredInColumns) {
+  eWidgetView box = messageBox(
+      "東京の録画リストを再構築します\nΚαλημέρα κόσμε, καλή προβολή\n"
+      "Привет мир, список фильмов\nÉté à Noël: déjà vu, ça va",
+      {200, 120});
+  const ScreenLayout screen = layOutScreen({box}, kStandardTerminal);
+  ASSERT_TRUE(screen.fits);
+  EXPECT_EQ("", layoutFault(screen, kStandardTerminal));
+  std::vector<std::string> lines;
+  for (const BoxLine& line : screen.widgets.at(0).body) lines.push_back(line.text);
+  EXPECT_EQ((std::vector<std::string>{"東京の録画リストを再", "構築します", "Καλημέρα κόσμε, καλή",
+                                      "προβολή", "Привет мир, список", "фильмов",
+                                      "Été à Noël: déjà vu,", "ça va"}),
+            lines);
+  EXPECT_EQ(8 + 4, screen.widgets[0].box.lines);
+}
+
+TEST(ScreenLayout, RowsAreAlignedAndWrappedByColumns) {
+  eWidgetView window = settingsWindow("< 録画を名前で並べ替える、昇順で、最初から最後まで >",
+                                      "Использовать EIT", "Помощь");
+  window.rows[8].text = "録画";
+  window.currentRow = 0;
+  const ScreenLayout screen = layOutScreen({window}, kStandardTerminal);
+  ASSERT_TRUE(screen.fits);
+  EXPECT_EQ("", layoutFault(screen, kStandardTerminal));
+  const std::vector<BoxLine>& body = screen.widgets.at(0).body;
+  ASSERT_EQ(10u, body.size());
+  // The sort value's 52 columns go on over two lines, both of row 0.
+  EXPECT_EQ("< 録画を名前で並べ替える、昇順で、最初から最後", body[0].text);
+  EXPECT_EQ((std::pair{0, false}), (std::pair{body[0].row, body[0].continued}));
+  EXPECT_EQ("まで >", body[1].text);
+  EXPECT_EQ((std::pair{0, true}), (std::pair{body[1].row, body[1].continued}));
+  EXPECT_EQ("[x] Использовать EIT", body[3].text);
+  // Centred in 46 columns: four columns wide, not six bytes.
+  EXPECT_EQ("録画", body[9].text);
+  EXPECT_EQ(21, body[9].column);
+}
+
+TEST(ScreenLayout, TextFromTheDiskIsEscapedBeforeItIsMeasured) {
+  eWidgetView window = settingsWindow("\x1b[2JA\tB", "Use EIT-Info", "line\nbreak");
+  window.caption = "Title\x07";
+  const WidgetLayout layout = layOutWidget(window);
+  EXPECT_EQ("\\x1B[2JA\\x09B", layout.body.at(0).text);
+  EXPECT_EQ(std::vector<std::string>{"line\\x0Abreak"}, layout.help);
+  EXPECT_EQ("Title\\x07", layout.caption);
+}
+
+}  // namespace

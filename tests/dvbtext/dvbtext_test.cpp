@@ -1,0 +1,156 @@
+// dvbTextToUtf8: the character tables of DVB text fields, their control codes, and fields
+// that end early or select no known table. Expected characters are those of the tables as the
+// standards print them (table 00: EN 300 468 figure A.1, which is ISO/IEC 6937 with the euro
+// sign), in Unicode's composed form.
+#include "dvbtext/dvbtext.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct TextCase {
+  const char* what;
+  std::vector<std::uint8_t> field;
+  std::string expected;
+};
+
+void expectDecoded(const std::vector<TextCase>& cases, int defaultTable = 0) {
+  for (const auto& [what, field, expected] : cases)
+    EXPECT_EQ(expected, dvbTextToUtf8(field, defaultTable)) << what;
+}
+
+// Every non-spacing mark of table 00 on a vowel, where Unicode has the accented letter as one
+// character, and on "q", where it has none and the letter takes the combining mark.
+TEST(DvbText, EachMarkOfTable00CombinesWithTheLetterAfterIt) {
+  expectDecoded({
+      {"grave", {0xC1, 'a', 0xC1, 'q'}, "\u00E0q\u0300"},
+      {"acute", {0xC2, 'e', 0xC2, 'q'}, "\u00E9q\u0301"},
+      {"circumflex", {0xC3, 'o', 0xC3, 'q'}, "\u00F4q\u0302"},
+      {"tilde", {0xC4, 'a', 0xC4, 'q'}, "\u00E3q\u0303"},
+      {"macron", {0xC5, 'a', 0xC5, 'q'}, "\u0101q\u0304"},
+      {"breve", {0xC6, 'a', 0xC6, 'q'}, "\u0103q\u0306"},
+      {"dot above", {0xC7, 'e', 0xC7, 'q'}, "\u0117q\u0307"},
+      {"diaeresis", {0xC8, 'u', 0xC8, 'q'}, "\u00FCq\u0308"},
+      {"ring above", {0xCA, 'a', 0xCA, 'q'}, "\u00E5q\u030A"},
+      {"cedilla", {0xCB, 'e', 0xCB, 'q'}, "\u0229q\u0327"},
+      {"double acute", {0xCD, 'o', 0xCD, 'q'}, "\u0151q\u030B"},
+      {"ogonek", {0xCE, 'a', 0xCE, 'q'}, "\u0105q\u0328"},
+      {"caron", {0xCF, 'e', 0xCF, 'q'}, "\u011Bq\u030C"},
+      {"capital letters",
+       {'M', 0xC8, 'U', 'L', 'L', 'E', 'R', ' ', 0xCF, 'S'},
+       "M\u00DCLLER \u0160"},
+      {"a mark on a letter of the upper half", {0xC2, 0xE9}, "\u01FE"},
+  });
+}
+
+TEST(DvbText, Table00ReadsFigureA1WhereOtherTablesDiffer) {
+  expectDecoded({
+      {"plain ASCII", {'T', 'a', 't', 'o', 'r', 't'}, "Tatort"},
+      {"euro sign", {'5', ' ', 0xA4}, "5 \u20AC"},
+      {"currency sign", {0xA8}, "\u00A4"},
+      {"sharp s", {'S', 't', 'r', 'a', 0xFB, 'e'}, "Stra\u00DFe"},
+      {"horizontal bar", {0xD0}, "\u2015"},
+      {"capital D with stroke", {0xE2, 0xF2}, "\u0110\u0111"},
+      {"L with stroke", {0xE8, 0xF8}, "\u0141\u0142"},
+      {"quotation marks", {0xA9, 0xB9, 0xAA, 0xBA}, "\u2018\u2019\u201C\u201D"},
+      {"ohm sign, whose composed form is omega", {0xE0}, "\u03A9"},
+      {"soft hyphen", {'a', 0xFF, 'b'}, "a\u00ADb"},
+      // Latin-1 as a broadcaster may send it unmarked: 0xE4 and 0xFC are no umlauts here.
+      {"Latin-1 bytes", {'S', 'p', 0xE4, 't'}, "Sp\u0126t"},
+      {"empty positions", {'a', 0xA6, 0xC9, 'b', 0xCC, 'c', 0xD8, 0xE5, 'd'}, "abcd"},
+  });
+}
+
+// ISO/IEC 6937: a mark followed by a blank is the accent alone, as a spacing character. A mark
+// with nothing to stand on vanishes and leaves what follows it alone.
+TEST(DvbText, AMarkWithoutALetterIsTheSpacingAccentBeforeABlankAndElseVanishes) {
+  expectDecoded({
+      {"acute before a blank", {'a', 0xC2, ' ', 'b'}, "a\u00B4b"},
+      {"diaeresis before a blank", {0xC8, ' '}, "\u00A8"},
+      {"caron before a blank", {0xCF, ' ', 'x'}, "\u02C7x"},
+      {"at the end of the field", {'M', 'u', 0xC8}, "Mu"},
+      {"alone", {0xC8}, ""},
+      {"before another mark", {0xC2, 0xC8, 'u'}, "\u00FC"},
+      {"before a line break", {'a', 0xC8, 0x8A, 'b'}, "a b"},
+      {"before an emphasis code", {0xC8, 0x86, 'u'}, "u"},
+      {"before an empty position", {0xC8, 0xA6, 'u'}, "u"},
+  });
+}
+
+TEST(DvbText, TheLineBreakIsABlankAndOtherControlCodesVanish) {
+  expectDecoded({
+      {"table 00", {'T', 'e', 'i', 'l', ' ', '1', 0x8A, 'T', 'i', 't', 'e', 'l'}, "Teil 1 Titel"},
+      {"table 00, emphasis", {0x86, 'N', 'e', 'u', 0x87, '!'}, "Neu!"},
+      {"table 00, the others", {'a', 0x80, 'b', 0x85, 'c', 0x9F, 'd'}, "abcd"},
+      {"ISO 8859-1", {0x10, 0x00, 0x01, 'a', 0x8A, 'b', 0x86, 0xFC, 0x87}, "a b\u00FC"},
+      {"ISO 8859-5", {0x01, 0xBD, 0x8A, 0xDE}, "\u041D \u043E"},
+      {"UCS-2",
+       {0x11, 0x00, 0x41, 0xE0, 0x8A, 0x00, 0x42, 0xE0, 0x86, 0x00, 0xFC, 0xE0, 0x87},
+       "A B\u00FC"},
+      {"UTF-8",
+       {0x15, 'A', 0xEE, 0x82, 0x8A, 'B', 0xC2, 0x8A, 'C', 0xEE, 0x82, 0x86, 'D'},
+       "A B CD"},
+  });
+}
+
+TEST(DvbText, ConvertsEachSelectedTableAndLeavesOutWhatItCannot) {
+  expectDecoded({
+      {"ISO 8859-9", {0x05, 0xE4, 0xF0}, "\u00E4\u011F"},
+      {"ISO 8859-15", {0x0B, 0xA4}, "\u20AC"},
+      {"ISO 8859-2 in full", {0x10, 0x00, 0x02, 0xB1}, "\u0105"},
+      {"KS X 1001", {0x12, 0xB0, 0xA1}, "\uAC00"},
+      {"GB 2312", {0x13, 0xD6, 0xD0}, "\u4E2D"},
+      {"Big5", {0x14, 0xA4, 0xA4}, "\u4E2D"},
+      {"UTF-8, decomposed", {0x15, 'u', 0xCC, 0x88}, "\u00FC"},
+      {"UCS-2, decomposed", {0x11, 0x00, 'u', 0x03, 0x08}, "\u00FC"},
+      {"empty", {}, ""},
+      {"selector only", {0x10, 0x00, 0x01}, ""},
+      {"invalid and cut-off UTF-8", {0x15, 'a', 0xFF, 'b', 0xC3}, "ab"},
+      {"lone surrogate, half a character", {0x11, 0x00, 0x41, 0xD8, 0x00, 0x00, 0x42, 0x00}, "AB"},
+  });
+}
+
+// A table this host cannot decode gives an empty field, never bytes read in another table. Each
+// field is a vector of exactly its size, so that a read past a selector cut short is one that
+// AddressSanitizer sees.
+TEST(DvbText, ASelectorOfNoKnownTableOrCutShortGivesAnEmptyField) {
+  expectDecoded({
+      {"selector's first byte only", {0x10}, ""},
+      {"selector without its table", {0x10, 0x00}, ""},
+      {"reserved one-byte selector", {0x08, 'a'}, ""},
+      {"reserved 0x0C", {0x0C, 'a'}, ""},
+      {"reserved 0x16", {0x16, 'a'}, ""},
+      {"encoding type id", {0x1F, 0x01, 'a'}, ""},
+      {"no part 12 of ISO 8859", {0x10, 0x00, 0x0C, 'a'}, ""},
+      {"no part 0", {0x10, 0x00, 0x00, 'a'}, ""},
+      {"second byte not 0", {0x10, 0x01, 0x01, 'a'}, ""},
+      {"0x00", {0x00, 'a'}, ""},
+  });
+}
+
+// For broadcasters that send another table without a selector: the host's setting names it by
+// its part of ISO 8859; a selector in the field still rules.
+TEST(DvbText, TheDefaultTableReadsUnmarkedTextInThePartOfIso8859ItNames) {
+  const std::vector<std::uint8_t> unmarked{'M', 0xFC, 'l', 'l', 'e', 'r', ' ', 0xA4, 0x8A, '!'};
+  const struct {
+    int defaultTable;
+    std::string expected;
+  } cases[] = {
+      {0, "M\u00FEller \u20AC !"},   // table 00, where 0xFC is a thorn
+      {1, "M\u00FCller \u00A4 !"},   // ISO 8859-1
+      {15, "M\u00FCller \u20AC !"},  // ISO 8859-15
+      {5, "M\u045Cller \u0404 !"},   // ISO 8859-5
+      {12, "M\u00FEller \u20AC !"},  // no such part: table 00
+  };
+  for (const auto& [defaultTable, expected] : cases)
+    EXPECT_EQ(expected, dvbTextToUtf8(unmarked, defaultTable)) << defaultTable;
+  const std::vector<std::uint8_t> selected{0x05, 0xFC};
+  EXPECT_EQ("\u00FC", dvbTextToUtf8(selected, 5)) << "a selector rules";
+}
+
+}  // namespace
