@@ -1,10 +1,6 @@
 #include "movielist/display_name.h"
 
-#include <limits.h>
-
-#include <algorithm>
 #include <array>
-#include <cstring>
 #include <span>
 
 #include "host/econfig.h"
@@ -12,8 +8,6 @@
 #include "host/serviceref.h"
 
 namespace {
-
-constexpr std::string_view kEventSuffix = ".eit";
 
 bool eventInformationWanted() {
   int enabled = 1;
@@ -47,18 +41,6 @@ eString nameFromEvent(const EITEvent& event) {
     return name;
   }
   return {};
-}
-
-// The entry name of the event file of the recording at `path`, NUL-terminated in `entry`;
-// false when it is longer than any entry name can be.
-bool eventFileName(std::string_view path, std::array<char, NAME_MAX + 1>& entry) {
-  std::string_view stem = withoutTsSuffix(path);
-  stem.remove_prefix(std::min(stem.size(), stem.rfind('/') + 1));
-  if (stem.size() + kEventSuffix.size() >= entry.size()) return false;
-  std::memcpy(entry.data(), stem.data(), stem.size());
-  std::memcpy(entry.data() + stem.size(), kEventSuffix.data(), kEventSuffix.size());
-  entry[stem.size() + kEventSuffix.size()] = '\0';
-  return true;
 }
 
 eString nameFromEventFile(const disk::Directory& directory, std::string_view path) {
@@ -99,14 +81,10 @@ bool isBlank(std::string_view text) {
 
 }  // namespace
 
-std::string_view withoutTsSuffix(std::string_view text) {
-  return text.ends_with(".ts") ? text.substr(0, text.size() - 3) : text;
-}
-
 eString describeRecording(const disk::Directory& directory, std::string_view path,
-                          std::string_view name, bool eventFileListed) {
+                          std::string_view name, EventFileListing listing) {
   eString result;
-  if (eventInformationWanted() && eventFileListed) {
+  if (eventInformationWanted() && listing != EventFileListing::Absent) {
     result = nameFromEventFile(directory, path);
     blankLineBreakers(result);
   }
@@ -121,5 +99,5 @@ eString describeRecording(const disk::Directory& directory, std::string_view pat
 eString getFileName(eString path, eString name) {
   const std::size_t slash = path.rfind('/');
   const disk::Directory directory(slash == eString::npos ? "/" : path.substr(0, slash + 1));
-  return describeRecording(directory, path, name);
+  return describeRecording(directory, path, name, EventFileListing::Unknown);
 }

@@ -66,7 +66,7 @@ class MovieScan {
     for (DIRFILES& movie : movies) {
       if (!recordingDate(directory_, movie.FileName.c_str(), movie.FileDate)) continue;
       movie.Description = describeRecording(directory_, movie.FullPath, movie.FileName,
-                                            eventFiles_.mayHaveEventFile(movie.FileName));
+                                            eventFiles_.listing(movie.FileName));
       if (&movie != &movies[kept]) movies[kept] = std::move(movie);
       ++kept;
     }

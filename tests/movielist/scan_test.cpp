@@ -85,7 +85,10 @@ TEST(EventFileIndex, PassesEveryRecordingToTheOpenWhereNamesMayFoldCase) {
     for (const char* name : listing) index.add(name);
     index.complete();
     for (const auto& [recording, keepingCase] : cases) {
-      EXPECT_EQ(namesMayFoldCase || keepingCase, index.mayHaveEventFile(recording))
+      const EventFileListing expected = namesMayFoldCase ? EventFileListing::Unknown
+                                        : keepingCase    ? EventFileListing::Listed
+                                                         : EventFileListing::Absent;
+      EXPECT_EQ(expected, index.listing(recording))
           << recording << (namesMayFoldCase ? " where names may fold case" : "");
     }
   }
