@@ -17,14 +17,10 @@ bool eventInformationWanted() {
 
 // The key the event parser is given: the service's transport stream and network, which are
 // both zero for a recording's reference. Both stand before the path in the reference, so they
-// are the same for every recording, and the reference is parsed for the first one only.
-int serviceKey(std::string_view path) {
-  static const int key = [path] {
-    const eServiceReference reference =
-        string2ref(eString("1:0:1:0:0:0:0:0:0:0:") + std::string(path));
-    return (reference.transportStreamId() << 16) | reference.originalNetworkId();
-  }();
-  return key;
+// are the same for every recording in `directory`.
+int serviceKey(const std::string& directory) {
+  const eServiceReference reference = string2ref(eString("1:0:1:0:0:0:0:0:0:0:") + directory + "/");
+  return (reference.transportStreamId() << 16) | reference.originalNetworkId();
 }
 
 // The title, followed by the short text when that says something more; empty when the event
@@ -41,17 +37,6 @@ eString nameFromEvent(const EITEvent& event) {
     return name;
   }
   return {};
-}
-
-eString nameFromEventFile(const disk::Directory& directory, std::string_view path) {
-  std::array<char, NAME_MAX + 1> entry;
-  if (!eventFileName(path, entry)) return {};
-  std::array<std::byte, kEventFileReadSize> buffer;
-  const ssize_t count = directory.readStart(entry.data(), buffer);
-  if (count <= static_cast<ssize_t>(sizeof(eit_event_struct))) return {};
-  EITEvent event(reinterpret_cast<const eit_event_struct*>(buffer.data()), serviceKey(path),
-                 static_cast<std::size_t>(count));
-  return nameFromEvent(event);
 }
 
 // Broadcast titles and file names may hold control bytes and the line and paragraph separators
@@ -81,11 +66,27 @@ bool isBlank(std::string_view text) {
 
 }  // namespace
 
-eString describeRecording(const disk::Directory& directory, std::string_view path,
-                          std::string_view name, EventFileListing listing) {
+eString RecordingNamer::nameFromEventFile(std::string_view path) const {
+  std::array<char, NAME_MAX + 1> entry;
+  if (!eventFileName(path, entry)) return {};
+  std::array<std::byte, kEventFileReadSize> buffer;
+  const ssize_t count = directory_.readStart(entry.data(), buffer);
+  if (count <= static_cast<ssize_t>(sizeof(eit_event_struct))) return {};
+  EITEvent event(reinterpret_cast<const eit_event_struct*>(buffer.data()), serviceKey_,
+                 static_cast<std::size_t>(count));
+  return nameFromEvent(event);
+}
+
+RecordingNamer::RecordingNamer(const disk::Directory& directory)
+    : directory_(directory),
+      eventInformationWanted_(eventInformationWanted()),
+      serviceKey_(serviceKey(directory.receiverPath())) {}
+
+eString RecordingNamer::describe(std::string_view path, std::string_view name,
+                                 EventFileListing listing) const {
   eString result;
-  if (eventInformationWanted() && listing != EventFileListing::Absent) {
-    result = nameFromEventFile(directory, path);
+  if (eventInformationWanted_ && listing != EventFileListing::Absent) {
+    result = nameFromEventFile(path);
     blankLineBreakers(result);
   }
   // A title of nothing but blanks and controls would show as a blank line in the list.
@@ -99,5 +100,5 @@ eString describeRecording(const disk::Directory& directory, std::string_view pat
 eString getFileName(eString path, eString name) {
   const std::size_t slash = path.rfind('/');
   const disk::Directory directory(slash == eString::npos ? "/" : path.substr(0, slash + 1));
-  return describeRecording(directory, path, name, EventFileListing::Unknown);
+  return RecordingNamer(directory).describe(path, name, EventFileListing::Unknown);
 }

@@ -52,7 +52,7 @@ bool recordingDate(const disk::Directory& directory, const char* name, std::int6
 class MovieScan {
  public:
   explicit MovieScan(const disk::Directory& directory)
-      : directory_(directory), eventFiles_(disk::namesMayFoldCase(directory)) {}
+      : directory_(directory), names_(directory), eventFiles_(disk::namesMayFoldCase(directory)) {}
 
   // Lists the directory into `movies`; false when the listing itself fails.
   bool run(std::vector<DIRFILES>& movies) {
@@ -65,8 +65,8 @@ class MovieScan {
     std::size_t kept = 0;
     for (DIRFILES& movie : movies) {
       if (!recordingDate(directory_, movie.FileName.c_str(), movie.FileDate)) continue;
-      movie.Description = describeRecording(directory_, movie.FullPath, movie.FileName,
-                                            eventFiles_.listing(movie.FileName));
+      movie.Description =
+          names_.describe(movie.FullPath, movie.FileName, eventFiles_.listing(movie.FileName));
       if (&movie != &movies[kept]) movies[kept] = std::move(movie);
       ++kept;
     }
@@ -96,6 +96,7 @@ class MovieScan {
   }
 
   const disk::Directory& directory_;
+  const RecordingNamer names_;
   EventFileIndex eventFiles_;
   std::vector<std::string> listTemporaries_;
 };
