@@ -54,7 +54,7 @@ RunResult rebuild(const std::filesystem::path& root, int sortType) {
   eZapMain::instance()->loadRecordings(false);
   RunResult result;
   const Clock::time_point start = Clock::now();
-  const int written = recoverMovies(sortType);
+  const int written = rebuildRecordingsList(sortType);
   const double total = secondsSince(start);
   result.peakKilobytes = ownPeakKilobytes();
   result.movies = written == 1 ? static_cast<long>(DirMovieFile.size()) : -1;

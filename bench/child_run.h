@@ -10,7 +10,7 @@
 namespace bench {
 
 enum class Work {
-  Rebuild,  // the plug-in's rebuild, recoverMovies, with the host's list loaded before it
+  Rebuild,  // the plug-in's rebuild, rebuildRecordingsList, with the host's list loaded before it
             // and the reload it requests
   Floor,    // floorRebuild
   Idle,     // nothing: the memory every child has before it starts work

@@ -29,7 +29,7 @@ class FloorTest : public ReceiverTest {
  protected:
   std::optional<std::string> rebuildList(int sortType) {
     std::filesystem::remove(root.recordingsList());
-    recoverMovies(sortType);
+    rebuildRecordingsList(sortType);
     return root.readRecordingsList();
   }
 

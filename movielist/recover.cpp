@@ -137,7 +137,7 @@ int rebuildList(int sortType) {
 
 }  // namespace
 
-int recoverMovies(int sortType) {
+int rebuildRecordingsList(int sortType) {
   disk::clearFileFailure();
   const int written = rebuildList(sortType);
   if (written == 0) disk::reportFailure("rebuild");

@@ -9,4 +9,4 @@
 // requested; 0 otherwise, and then the old list is untouched, no reload requested, and the
 // reason ("no recordings" in the movie directory, or the file failure) is reported
 // (file_failure.h) as the task "rebuild".
-int recoverMovies(int sortType);
+int rebuildRecordingsList(int sortType);

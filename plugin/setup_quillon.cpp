@@ -104,5 +104,5 @@ void eSetupQuillon::Options() {
 }
 
 int eSetupQuillon::RecoverMovies() {
-  return recoverMovies(sortTypeOf(sortTypeEntry));
+  return rebuildRecordingsList(sortTypeOf(sortTypeEntry));
 }

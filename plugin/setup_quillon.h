@@ -1,6 +1,11 @@
 // The plug-in's settings window: the sort order and the event-information switch, both kept in
 // the host's configuration store by their rows themselves, the rebuild of the recordings list
 // with its outcome, and the About box behind "Info".
+//
+// Some names do not follow our own naming and stay as they are, since the plug-in's contract
+// with its host fixes them: showUeber, StartRecover and RecoverMovies here, the toolkit's
+// LBSelected, the movie record DIRFILES and its list DirMovieFile. The window's RecoverMovies
+// reads the sort row and calls rebuildRecordingsList, which does the work.
 #pragma once
 
 #include "host/gui/elistboxentrymenu.h"

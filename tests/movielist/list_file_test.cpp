@@ -19,7 +19,7 @@ TEST_F(ListFileTest, OneMovieIsExactlyFiveLinesAndIsWhatTheHostReloads) {
                  fixtures::EventBuilder()
                      .shortEvent("deu", fixtures::dvbText("Tatort"), fixtures::dvbText("Borowski"))
                      .bytes());
-  ASSERT_EQ(1, recoverMovies(1));
+  ASSERT_EQ(1, rebuildRecordingsList(1));
   EXPECT_EQ(
       "#NAME Aufgenommene Filme\n"
       "#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/hdd/movie/Tatort.ts\n"
@@ -40,7 +40,7 @@ TEST_F(ListFileTest, OneMovieIsExactlyFiveLinesAndIsWhatTheHostReloads) {
 TEST_F(ListFileTest, NoMoviesLeavesTheOldListAndAsksNoReload) {
   root.file("recordings.epl", kOldList);
   root.file("readme.txt", "no movies here");
-  EXPECT_EQ(0, recoverMovies(1));
+  EXPECT_EQ(0, rebuildRecordingsList(1));
   EXPECT_EQ(kOldList, root.readRecordingsList());
   EXPECT_EQ(0, reloads());
 }

@@ -24,7 +24,7 @@ TEST_F(ScanTest, TakesExactlyTheRecordings) {
   // Mends a fault: a name holding a line break cannot be one line of the list file.
   root.recording("two\nlines.ts", 100);
   root.recording("carriage\rreturn.ts", 100);
-  ASSERT_EQ(1, recoverMovies(1));
+  ASSERT_EQ(1, rebuildRecordingsList(1));
   EXPECT_EQ((std::vector<std::string>{".ts", "news.ts"}), listedNames());
   EXPECT_EQ("", DirMovieFile[0].Description);
 }
@@ -35,7 +35,7 @@ TEST_F(ScanTest, ListsALinkDatedByTheLinkItselfAndSkipsDanglingOnes) {
   root.symlink("dangling.ts", "gone.ts", 6000);
   root.directory("realdir");
   root.symlink("dirlink.ts", "realdir", 7000);
-  ASSERT_EQ(1, recoverMovies(3));
+  ASSERT_EQ(1, rebuildRecordingsList(3));
   EXPECT_EQ((std::vector<std::string>{"target.ts", "link.ts"}), listedNames());
   EXPECT_EQ(1000, DirMovieFile[0].FileDate);
   EXPECT_EQ(5000, DirMovieFile[1].FileDate);
@@ -51,20 +51,20 @@ TEST_F(ScanTest, ListsRecordingsLargerThan4GiBAndDatedAfter2038) {
   const std::filesystem::path large = root.movieDirectory() / "large.ts";
   std::filesystem::resize_file(large, std::uintmax_t{5} << 30);  // sparse: no disk used
   ASSERT_EQ(std::uintmax_t{5} << 30, std::filesystem::file_size(large));
-  ASSERT_EQ(1, recoverMovies(4));
+  ASSERT_EQ(1, rebuildRecordingsList(4));
   EXPECT_EQ((std::vector<std::string>{"later.ts", "earlier.ts", "large.ts"}), listedNames());
   EXPECT_EQ(kAfter2038, DirMovieFile[0].FileDate);
 }
 
 TEST_F(ScanTest, EachRebuildStartsFromAnEmptyList) {
   root.recording("first.ts", 100);
-  ASSERT_EQ(1, recoverMovies(1));
+  ASSERT_EQ(1, rebuildRecordingsList(1));
   std::filesystem::remove(root.movieDirectory() / "first.ts");
   root.recording("second.ts", 100);
-  ASSERT_EQ(1, recoverMovies(1));
+  ASSERT_EQ(1, rebuildRecordingsList(1));
   EXPECT_THAT(listedNames(), UnorderedElementsAre("second.ts"));
   std::filesystem::remove_all(root.movieDirectory());
-  EXPECT_EQ(0, recoverMovies(1));
+  EXPECT_EQ(0, rebuildRecordingsList(1));
   EXPECT_TRUE(DirMovieFile.empty());
   EXPECT_EQ(2, reloads());
 }
@@ -102,7 +102,7 @@ TEST_F(ScanTest, NamesFromTheEventFilesTheListingShows) {
   root.file(
       "B.EIT",
       fixtures::EventBuilder().shortEvent("deu", fixtures::dvbText("Upper case"), {}).bytes());
-  ASSERT_EQ(1, recoverMovies(1));
+  ASSERT_EQ(1, rebuildRecordingsList(1));
   ASSERT_EQ(2u, DirMovieFile.size());
   EXPECT_EQ("Tatort", DirMovieFile[0].Description);
   EXPECT_EQ("b", DirMovieFile[1].Description) << "this disk keeps case apart";

@@ -30,7 +30,7 @@ TEST_F(SortTest, OrdersTheListAndTheFileInEachSortType) {
                             {"b.ts", "c.ts", "a.ts", "d.ts"},
                             {"d.ts", "a.ts", "c.ts", "b.ts"}};
   for (int sortType = 1; sortType <= 6; ++sortType) {
-    ASSERT_EQ(1, recoverMovies(sortType));
+    ASSERT_EQ(1, rebuildRecordingsList(sortType));
     EXPECT_EQ(expected[sortType - 1], listedNames()) << "SortType " << sortType;
     Names reloaded;
     for (const auto& movie : eZapMain::instance()->recordings()) {
@@ -43,7 +43,7 @@ TEST_F(SortTest, OrdersTheListAndTheFileInEachSortType) {
 TEST_F(SortTest, AnyOtherSortTypeKeepsListingOrder) {
   for (int i = 0; i < 30; ++i) root.recording("movie" + std::to_string(i * 7 % 30) + ".ts", i);
   for (int sortType : {0, 7}) {
-    ASSERT_EQ(1, recoverMovies(sortType));
+    ASSERT_EQ(1, rebuildRecordingsList(sortType));
     EXPECT_EQ(listingOrder(), listedNames()) << "SortType " << sortType;
   }
 }
@@ -59,7 +59,7 @@ TEST_F(SortTest, ComparesBytesAsUnsignedValues) {
                                  {})
                      .bytes());
   root.recording("3.ts", 100, titled("zeb"));
-  ASSERT_EQ(1, recoverMovies(5));
+  ASSERT_EQ(1, rebuildRecordingsList(5));
   EXPECT_EQ((Names{"3.ts", "1.ts", "2.ts"}), listedNames());
 }
 
@@ -70,7 +70,7 @@ TEST_F(SortTest, EqualDescriptionsKeepListingOrder) {
     std::snprintf(name, sizeof name, "m%02d.ts", (i * 37) % 64);
     root.recording(name, i, titled("Same"));
   }
-  ASSERT_EQ(1, recoverMovies(6));
+  ASSERT_EQ(1, rebuildRecordingsList(6));
   EXPECT_EQ(listingOrder(), listedNames());
 }
 

@@ -32,7 +32,7 @@ TEST_F(HostileNames, AreListedByteForByteAndReadBackTheSame) {
   for (const std::string& name : names) root.recording(name, 100);
   root.file(roomForEvent + ".eit",
             EventBuilder().shortEvent("deu", dvbText("%s%n%s%n"), dvbText("%99999d")).bytes());
-  ASSERT_EQ(1, recoverMovies(1));
+  ASSERT_EQ(1, rebuildRecordingsList(1));
 
   const auto& reloaded = eZapMain::instance()->recordings();
   ASSERT_EQ(names.size(), reloaded.size());
@@ -49,7 +49,7 @@ class HostileEventFiles : public ReceiverTest {
  protected:
   // The name the rebuild gives "news.ts".
   static std::string rebuiltName() {
-    if (recoverMovies(1) != 1 || DirMovieFile.size() != 1) return "(no rebuild)";
+    if (rebuildRecordingsList(1) != 1 || DirMovieFile.size() != 1) return "(no rebuild)";
     return DirMovieFile[0].Description;
   }
 };

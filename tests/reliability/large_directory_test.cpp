@@ -22,7 +22,7 @@ TEST_F(LargeDirectory, EveryRecordingIsListedSortedAndReadBack) {
     const std::string name = "movie" + std::to_string(1'000'000 + index).substr(1) + ".ts";
     ASSERT_TRUE(std::ofstream(root.movieDirectory() / name)) << name;
   }
-  ASSERT_EQ(1, recoverMovies(1));
+  ASSERT_EQ(1, rebuildRecordingsList(1));
   EXPECT_TRUE(
       std::is_sorted(DirMovieFile.begin(), DirMovieFile.end(),
                      [](const DIRFILES& a, const DIRFILES& b) { return a.FullPath < b.FullPath; }));

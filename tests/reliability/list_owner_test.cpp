@@ -44,12 +44,12 @@ class ListOwner : public ReceiverTest {
     root.recording("a.ts", 100);
   }
 
-  // The result of `rebuild` (recoverMovies, by default), run by a user who is not root: this
-  // one, or nobody when the test runs as root. The directories let that user in and the movie
+  // The result of `rebuild` (rebuildRecordingsList, by default), run by a user who is not root:
+  // this one, or nobody when the test runs as root. The directories let that user in and the movie
   // directory lets it write, unless `movieDirectory` says otherwise.
   int rebuildAsAnotherUser(
       fs::perms movieDirectory = fs::perms::all,
-      const std::function<int()>& rebuild = [] { return recoverMovies(0); }) {
+      const std::function<int()>& rebuild = [] { return rebuildRecordingsList(0); }) {
     fs::permissions(root.root(), fs::perms::all);
     fs::permissions(root.root() / "hdd", fs::perms::all);
     fs::permissions(root.movieDirectory(), movieDirectory);
@@ -83,7 +83,7 @@ TEST_F(ListOwner, AListTheUserMayNotWriteIsLeftAloneAndTheRebuildFails) {
 TEST_F(ListOwner, AListTheUserMayWriteInAFolderTheUserMayNotIsLeftAloneAndToldWhy) {
   fs::permissions(root.recordingsList(), fs::perms::all);
   const int result = rebuildAsAnotherUser(fs::perms(0555), [] {
-    const int rebuilt = recoverMovies(0);
+    const int rebuilt = rebuildRecordingsList(0);
     const bool told = disk::lastFileFailure().operation.find(
                           "writing the file in place would have succeeded") != std::string::npos;
     return rebuilt == 0 && told ? 0 : 1;
@@ -122,7 +122,7 @@ TEST_F(ListOwner, OwnerGroupAndPermissionBitsSurviveTheRebuild) {
     root.file("recordings.epl", kOldList);
     ASSERT_EQ(0, ::chown(root.recordingsList().c_str(), each.owner, each.group));
     ASSERT_EQ(0, ::chmod(root.recordingsList().c_str(), each.mode));
-    EXPECT_EQ(1, recoverMovies(0));
+    EXPECT_EQ(1, rebuildRecordingsList(0));
     const struct stat status = statusOf(root.recordingsList());
     EXPECT_EQ(each.owner, status.st_uid);
     EXPECT_EQ(each.group, status.st_gid);
@@ -135,7 +135,7 @@ TEST_F(ListOwner, OwnerGroupAndPermissionBitsSurviveTheRebuild) {
 TEST_F(ListOwner, AListWithOtherHardLinksIsReplacedAndTheOtherNamesKeepTheOldList) {
   const fs::path backup = root.root() / "recordings.backup";
   fs::create_hard_link(root.recordingsList(), backup);
-  EXPECT_EQ(1, recoverMovies(0));
+  EXPECT_EQ(1, rebuildRecordingsList(0));
   EXPECT_NE(kOldList, root.readRecordingsList());
   EXPECT_EQ(1u, statusOf(root.recordingsList()).st_nlink);
   EXPECT_EQ(kOldList, testsupport::contents(backup));

@@ -218,7 +218,7 @@ class RealFileSystem : public ::testing::Test {
   // The next rebuild, on a disk that has room again, writes the whole list and leaves
   // nothing else beside it.
   void expectTheNextRebuildToSucceed() const {
-    EXPECT_EQ(1, recoverMovies(0));
+    EXPECT_EQ(1, rebuildRecordingsList(0));
     const std::string list = root->readRecordingsList().value_or("");
     EXPECT_EQ(1 + 4 * kRecordings, std::count(list.begin(), list.end(), '\n'));
     EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
@@ -258,7 +258,7 @@ TEST_F(RealFileSystem, ADiskThatFillsUpDuringTheWriteKeepsTheOldList) {
   const fs::path filler = image->mountPoint() / "filler";
   // Room for the temporary file and part of the list, not for all of it.
   fillLeaving(filler, 64 * 1024);
-  EXPECT_EQ(0, recoverMovies(0));
+  EXPECT_EQ(0, rebuildRecordingsList(0));
   expectTheOldListKept();
   EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
   // Full to the last block, the configuration file cannot be written either.
@@ -275,7 +275,7 @@ TEST_F(RealFileSystem, ADiskThatFillsUpDuringTheWriteKeepsTheOldList) {
 
 TEST_F(RealFileSystem, AFileSystemMountedReadOnlyKeepsTheListAndTheConfiguration) {
   ASSERT_TRUE(image->remount(true));
-  EXPECT_EQ(0, recoverMovies(0));
+  EXPECT_EQ(0, rebuildRecordingsList(0));
   expectTheOldListKept();
   EXPECT_EQ(-1, eConfig::instance()->setKey(kSettingKey, 5));
   expectTheOldConfiguration();
@@ -298,7 +298,7 @@ TEST_F(RealFileSystem, AFileSystemThatTurnsReadOnlyDuringTheWriteKeepsTheOldList
   fiu_init(0);
   failingImage = image.get();
   fiu_enable_external("posix/stdio/fflush", 1, nullptr, 0, &turnReadOnly);
-  const int result = recoverMovies(0);
+  const int result = rebuildRecordingsList(0);
   fiu_disable("posix/stdio/fflush");
   ASSERT_EQ(nullptr, failingImage) << "the error was not triggered";
   EXPECT_EQ(0, result);
@@ -319,7 +319,7 @@ TEST_F(RealFileSystem, AnImmutableListIsLeftAloneEvenByRoot) {
   ASSERT_EQ(0, ::ioctl(fd, FS_IOC_GETFLAGS, &flags));
   flags |= FS_IMMUTABLE_FL;
   ASSERT_EQ(0, ::ioctl(fd, FS_IOC_SETFLAGS, &flags));
-  EXPECT_EQ(0, recoverMovies(0));
+  EXPECT_EQ(0, rebuildRecordingsList(0));
   expectTheOldListKept();
   EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
 
@@ -368,7 +368,7 @@ TEST(CraftedDisk, AnEventFileListedAsRegularThatIsADeviceIsNeverOpened) {
   ASSERT_TRUE(watch.watching());
   {
     const testsupport::ReceiverInUse inUse(root, root / "config");
-    ASSERT_EQ(1, recoverMovies(1));
+    ASSERT_EQ(1, rebuildRecordingsList(1));
     EXPECT_EQ("x", DirMovieFile.at(0).Description);
   }
   EXPECT_EQ(0, watch.opens()) << "with /proc";
@@ -414,7 +414,7 @@ TEST_F(RealFileSystem, AReplacedFileKeepsItsAccessListAndAttributes) {
   };
   const fs::path files[] = {root->recordingsList(), config};
   const auto replaceBoth = [] {
-    return (recoverMovies(0) == 1 ? 0 : 1) |
+    return (rebuildRecordingsList(0) == 1 ? 0 : 1) |
            (eConfig::instance()->setKey(kSettingKey, 5) == 0 ? 0 : 2);
   };
 

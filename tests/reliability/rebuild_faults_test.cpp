@@ -24,8 +24,9 @@ TEST_F(ListFaults, AFailedStepKeepsTheOldListAndTheNextRebuildWritesIt) {
   syscallFaults.push_back({__NR_openat2, EMFILE, SyscallFault::When::Above, 0, 0});  // the listing
   for (const SyscallFault& fault : syscallFaults) {
     // One bit for each outcome that differs, above the 2 of a fault that cannot be set.
-    const int differs = resultInChildUnder(
-        fault, [this] { return (recoverMovies(1) == 0 ? 0 : 4) | (reloads() == 0 ? 0 : 8); });
+    const int differs = resultInChildUnder(fault, [this] {
+      return (rebuildRecordingsList(1) == 0 ? 0 : 4) | (reloads() == 0 ? 0 : 8);
+    });
     ASSERT_TRUE(differs == 0 || (differs >= 4 && differs <= 12)) << fault.number << ": " << differs;
     EXPECT_EQ(0, differs & 4) << fault.number << ": the rebuild succeeded";
     EXPECT_EQ(0, differs & 8) << fault.number << ": a reload was requested";
@@ -41,13 +42,13 @@ TEST_F(ListFaults, AFailedStepKeepsTheOldListAndTheNextRebuildWritesIt) {
       SCOPED_TRACE(std::string(fault.point) + " after " + std::to_string(fault.callsFirst));
       {
         FailurePoint point(fault);
-        EXPECT_EQ(0, recoverMovies(1));
+        EXPECT_EQ(0, rebuildRecordingsList(1));
       }
       EXPECT_TRUE(!listingFails || DirMovieFile.empty());
       expectTheOldListUntouched();
     }
   }
-  EXPECT_EQ(1, recoverMovies(1));
+  EXPECT_EQ(1, rebuildRecordingsList(1));
   EXPECT_EQ(2u, eZapMain::instance()->recordings().size());
   EXPECT_EQ(1, reloads());
 }
@@ -61,7 +62,7 @@ TEST_F(ScanFaults, AnEventFileThatCannotBeOpenedOrReadGivesTheFileName) {
   }
   {
     FailurePoint point({"posix/io/rw/read", EIO});
-    ASSERT_EQ(1, recoverMovies(1));
+    ASSERT_EQ(1, rebuildRecordingsList(1));
     EXPECT_EQ("b", getFileName("/hdd/movie/b.ts", "b.ts"));
   }
   EXPECT_THAT(*root.readRecordingsList(), HasSubstr("\n#DESCRIPTION: b\n"));
@@ -72,7 +73,7 @@ TEST_F(ScanFaults, AnEventFileThatCannotBeOpenedOrReadGivesTheFileName) {
 // as it does when the link's target vanished in between.
 TEST_F(ScanFaults, AnEntryWhoseLinkLeadsNowhereIsSkipped) {
   root.symlink("link.ts", "gone.ts", 300);
-  ASSERT_EQ(1, recoverMovies(1));
+  ASSERT_EQ(1, rebuildRecordingsList(1));
   EXPECT_THAT(*root.readRecordingsList(), ::testing::AllOf(HasSubstr("\n/hdd/movie/b.ts\n"),
                                                            ::testing::Not(HasSubstr("link.ts"))));
 }

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path root = argv[1];
   const std::string_view what = argv[2];
   disk::setReceiverRoot(root);
-  if (what == "list" && argc == 3) return recoverMovies(0) == 1 ? 0 : 1;
+  if (what == "list" && argc == 3) return rebuildRecordingsList(0) == 1 ? 0 : 1;
   if (what == "config" && argc == 5) {
     eConfig::instance()->open(root / "config");
     return eConfig::instance()->setKey(argv[3], std::atoi(argv[4])) == 0 ? 0 : 1;

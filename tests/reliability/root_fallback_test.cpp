@@ -56,7 +56,7 @@ TEST(RootFallback, RebuildsAndReloadsTheList) {
   std::ofstream(disk.root.root() / "hdd" / "other" / "b.ts") << "ts";
   // One bit for each outcome that differs, above the 2 of a fault that cannot be set.
   const int differs = resultInChildUnder(kNoOpenat2, [] {
-    return (recoverMovies(1) == 1 ? 0 : 4) | (DirMovieFile.size() == 2 ? 0 : 8) |
+    return (rebuildRecordingsList(1) == 1 ? 0 : 4) | (DirMovieFile.size() == 2 ? 0 : 8) |
            (eZapMain::instance()->recordings().size() == 2 ? 0 : 16);
   });
   ASSERT_TRUE(differs == 0 || (differs >= 4 && differs <= 28)) << differs;

@@ -97,7 +97,7 @@ TEST_F(StrayTemporaries, TheRebuildRemovesWhatACrashLeftButNotWhatAWriterHolds) 
   HeldTemporary held(root.movieDirectory(), temporary("HeLd0001").c_str());
   ASSERT_TRUE(held.locked());
 
-  EXPECT_EQ(1, recoverMovies(0));
+  EXPECT_EQ(1, rebuildRecordingsList(0));
   std::set<std::string> staying(others.begin(), others.end());
   staying.insert(special.begin(), special.end());
   staying.insert({temporary("Dir00001"), temporary("Lnk00001"), temporary("HeLd0001")});
@@ -107,7 +107,7 @@ TEST_F(StrayTemporaries, TheRebuildRemovesWhatACrashLeftButNotWhatAWriterHolds) 
   for (const auto& watch : watches) EXPECT_EQ(0, watch->opens());
 
   held.release();  // the other writer was killed
-  EXPECT_EQ(1, recoverMovies(0));
+  EXPECT_EQ(1, rebuildRecordingsList(0));
   EXPECT_EQ(0u, hiddenNames(root.movieDirectory()).count(temporary("HeLd0001")));
 }
 

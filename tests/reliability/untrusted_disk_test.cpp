@@ -71,7 +71,7 @@ TEST_F(UntrustedList, NothingOutsideTheRootIsReplacedThroughALink) {
   for (const auto& each : cases) {
     SCOPED_TRACE(each.name);
     root.symlink("recordings.epl", each.target, 100);
-    EXPECT_EQ(0, recoverMovies(1));
+    EXPECT_EQ(0, rebuildRecordingsList(1));
     EXPECT_EQ(kOutsideText, testsupport::contents(outsideFile));
     EXPECT_EQ(each.target, fs::read_symlink(root.recordingsList()).string());
     EXPECT_THAT(temporaryFiles(), IsEmpty());
@@ -93,7 +93,7 @@ TEST_F(UntrustedList, AnAbsoluteLinkMeansThePathUnderTheRootAndStays) {
   for (const auto& each : cases) {
     SCOPED_TRACE(each.target);
     root.symlink("recordings.epl", each.target, 100);
-    ASSERT_EQ(1, recoverMovies(1));
+    ASSERT_EQ(1, rebuildRecordingsList(1));
     EXPECT_THAT(testsupport::contents(root.root() / each.file).value_or(""),
                 HasSubstr("\n/hdd/movie/a.ts\n"));
     EXPECT_EQ(each.target, fs::read_symlink(root.recordingsList()).string());
@@ -132,7 +132,7 @@ TEST_F(UntrustedList, AnythingButARegularFileIsLeftAsItIsAndTheRebuildFails) {
     else
       root.symlink("recordings.epl", each.linkTarget, 100);
     const auto before = kindOf(each.end);
-    EXPECT_EQ(0, resultInChild([] { return recoverMovies(1); }, 20));
+    EXPECT_EQ(0, resultInChild([] { return rebuildRecordingsList(1); }, 20));
     EXPECT_EQ(before, kindOf(each.end));
     EXPECT_THAT(temporaryFiles(), IsEmpty());
     fs::remove(root.recordingsList());
@@ -148,7 +148,7 @@ TEST_F(UntrustedList, AnAbsoluteLinkToARecordingIsDatedUnderTheRoot) {
   ASSERT_EQ(0, ::utimensat(AT_FDCWD, (root.root() / "hdd/other/x.ts").c_str(), times, 0));
   root.symlink("x.ts", "/hdd/other/x.ts", 500);
   root.symlink("gone.ts", outsideFile.string(), 500);
-  ASSERT_EQ(1, recoverMovies(1));
+  ASSERT_EQ(1, rebuildRecordingsList(1));
   EXPECT_EQ(std::vector<std::string>({"a.ts", "x.ts"}), listedNames());
 }
 
@@ -236,7 +236,7 @@ TEST_F(UntrustedReaders, EventFilesThatAreNoRegularFilesAreNeverOpened) {
     each.make();
     const OpenWatch watch(each.watched);  // nothing to watch at the end of a loop
     ASSERT_EQ(!each.watched.empty(), watch.watching());
-    ASSERT_EQ(1, recoverMovies(1));
+    ASSERT_EQ(1, rebuildRecordingsList(1));
     EXPECT_EQ("x", getFileName("/hdd/movie/x.ts", "x.ts"));
     EXPECT_EQ("x", DirMovieFile.at(0).Description);
     EXPECT_EQ(0, watch.opens());
