@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "disk/line_reader.h"
 #include "fuzz/fuzz_support.h"
-#include "host/ezapmain.h"
+#include "host/recordings_list.h"
 #include "movielist/list_writer.h"
 
 namespace {
@@ -38,17 +39,13 @@ bool writable(const eZapMain::Recording& recording) {
 // The entries of the list `text`, read by the host's own reader, handed over in two pieces.
 std::vector<eZapMain::Recording> readList(std::string_view text, std::size_t cut,
                                           eString& listName) {
-  std::vector<eZapMain::Recording> recordings;
-  readRecordingsList(
-      [text, cut](const disk::LineVisitor& take) {
-        disk::LineReader lines(take);
-        lines.take(text.substr(0, cut));
-        lines.take(text.substr(cut));
-        lines.finishFile();
-        return true;
-      },
-      recordings, listName);
-  return recordings;
+  RecordingsListParser list;
+  disk::LineReader lines([&list](std::string_view line) { list.take(line); });
+  lines.take(text.substr(0, cut));
+  lines.take(text.substr(cut));
+  lines.finishFile();
+  listName = list.listName();
+  return std::move(list).recordings();
 }
 
 std::string printed(const std::vector<DIRFILES>& movies) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "disk/line_reader.h"
-#include "host/ezapmain.h"
+#include "host/recordings_list.h"
 
 namespace {
 
@@ -14,16 +14,11 @@ using namespace std::string_literals;
 // The list's name in brackets unless empty, then one line per recording:
 // service | description | path.
 std::string summary(std::string_view text) {
-  eString name("stale");
-  std::vector<eZapMain::Recording> recordings;
-  readRecordingsList(
-      [text](const disk::LineVisitor& take) {
-        disk::forEachFileLine(text, take);
-        return true;
-      },
-      recordings, name);
+  RecordingsListParser list;
+  disk::forEachFileLine(text, [&list](std::string_view line) { list.take(line); });
+  const eString name = list.listName();
   std::string lines = name.empty() ? "" : "[" + name + "]\n";
-  for (const auto& recording : recordings)
+  for (const auto& recording : std::move(list).recordings())
     lines += recording.service + " | " + recording.description + " | " + recording.path + "\n";
   return lines;
 }
