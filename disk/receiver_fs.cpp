@@ -30,15 +30,6 @@ constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
 // A descriptor that names a file without opening it: no device driver, FIFO or lock sees it.
 constexpr int kPathFlags = O_PATH | O_NOFOLLOW | O_CLOEXEC;
 
-// Keeps errno across the calls that clean up after a failure.
-class ErrnoKeeper {
- public:
-  ~ErrnoKeeper() { errno = saved_; }
-
- private:
-  int saved_ = errno;
-};
-
 std::unique_ptr<FileRoot>& receiverRootSlot() {
   static std::unique_ptr<FileRoot> root = std::make_unique<FileRoot>("/");
   return root;
@@ -374,7 +365,7 @@ FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
 
 FileDescriptor::~FileDescriptor() {
   if (fd_ >= 0) {
-    ErrnoKeeper keep;
+    ErrnoGuard keep;
     ::close(fd_);
   }
 }
@@ -487,7 +478,7 @@ bool Directory::forEachEntry(
   if (listingFd < 0) return false;
   DIR* listing = ::fdopendir(listingFd);
   if (listing == nullptr) {
-    ErrnoKeeper keep;
+    ErrnoGuard keep;
     ::close(listingFd);
     return false;
   }
@@ -497,10 +488,10 @@ bool Directory::forEachEntry(
     if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) visit(name, entry->d_type);
     errno = 0;
   }
-  int listingError = errno;
+  const bool listed = errno == 0;
+  const ErrnoGuard keep;
   ::closedir(listing);
-  errno = listingError;
-  return listingError == 0;
+  return listed;
 }
 
 int Directory::status(const char* name, struct stat& result, bool followLinks) const {

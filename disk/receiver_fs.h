@@ -14,12 +14,17 @@
 // above the disk, leads to the receiver's "/", from where only "/hdd" leads back to the disk;
 // any other path there is absent, as a dangling link is.
 //
-// Errors follow one rule: a call that fails returns -1 (or an empty result) and leaves errno.
+// This is the receiver-disk library's main header, and its errors follow one rule in every
+// header of the library: a call that fails returns -1, false or an empty result (a descriptor
+// that is not open, an empty path) and leaves errno to say why; what cleans up after a failure
+// keeps that errno (ErrnoGuard). Where a call records a failure for a person to read, it says
+// so (file_failure.h).
 #pragma once
 
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -28,6 +33,16 @@
 #include <string_view>
 
 namespace disk {
+
+// Keeps errno across the calls that clean up after a failure: errno is what it was when the
+// guard was made once the guard goes. Async-signal-safe, for a signal handler's system calls.
+class ErrnoGuard {
+ public:
+  ~ErrnoGuard() { errno = saved_; }
+
+ private:
+  int saved_ = errno;
+};
 
 // An open file descriptor, closed with the object; -1 when there is none.
 class FileDescriptor {
