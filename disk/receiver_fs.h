@@ -125,16 +125,15 @@ std::filesystem::path pathOnMachine(const FileRoot& root, std::string_view path)
 // below any other, a link ends the making with ENOTDIR, as does anything but a directory.
 bool createDirectories(const FileRoot& root, std::string_view path, mode_t mode = 0755);
 
-// An open directory of the receiver. The calls below are relative to it, so that a pass
-// over many entries walks no paths. Move-only; closes itself.
+// An open directory in a root. The calls below are relative to it, so that a pass over many
+// entries walks no paths. Closes itself.
 class Directory {
  public:
-  // Opens `receiverPath`; check isOpen(), errno tells why not.
-  explicit Directory(std::string_view receiverPath);
+  // Opens `path` in `root`, which must outlive it; check isOpen(), errno tells why not.
+  Directory(const FileRoot& root, std::string_view path);
 
   bool isOpen() const { return fd_.isOpen(); }
   int fd() const { return fd_.get(); }
-  const std::string& receiverPath() const { return receiverPath_; }
 
   // Every entry but "." and "..", in the order the listing yields them: `visit` sees each name
   // (NUL-terminated) and type in turn; the name lives only until `visit` returns. Returns
@@ -152,8 +151,9 @@ class Directory {
   FileDescriptor openEntry(const char* name) const;
   std::string entryPath(const char* name) const;
 
+  const FileRoot& root_;
   FileDescriptor fd_;
-  std::string receiverPath_;
+  std::string path_;
 };
 
 }  // namespace disk

@@ -120,6 +120,7 @@ eString describeRecording(const disk::Directory& directory, std::string_view pat
 
 eString getFileName(eString path, eString name) {
   const std::size_t slash = path.rfind('/');
-  const disk::Directory directory(slash == eString::npos ? "/" : path.substr(0, slash + 1));
+  const disk::Directory directory(disk::receiverRoot(),
+                                  slash == eString::npos ? "/" : path.substr(0, slash + 1));
   return describeRecording(directory, path, name);
 }

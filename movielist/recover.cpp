@@ -108,7 +108,7 @@ int failed(std::string_view operation, int error) {
 // The rebuild; 0 with the reason recorded when it fails.
 int rebuildList(int sortType) {
   DirMovieFile.clear();
-  disk::Directory directory(kMovieDirectory);
+  disk::Directory directory(disk::receiverRoot(), kMovieDirectory);
   if (!directory.isOpen()) return failed("cannot be opened", errno);
   // A listing that breaks off would drop movies from the list: keep the old list instead.
   MovieScan scan(directory);
