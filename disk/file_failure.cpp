@@ -1,7 +1,6 @@
 #include "disk/file_failure.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <utility>
@@ -50,9 +49,8 @@ void clearFileFailure() {
 
 void recordFileFailure(const FileRoot& root, std::string_view path, std::string_view operation,
                        int error) {
-  const int saved = errno;
+  const ErrnoGuard keep;
   lastFailure() = FileFailure{machinePath(root, path), std::string(operation), error};
-  errno = saved;
 }
 
 void setFailureListener(FailureListener listening) {
@@ -60,9 +58,8 @@ void setFailureListener(FailureListener listening) {
 }
 
 void reportFailure(std::string_view task) {
-  const int saved = errno;
+  const ErrnoGuard keep;
   if (listener()) listener()(task, lastFailure());
-  errno = saved;
 }
 
 }  // namespace disk

@@ -14,12 +14,17 @@
 // above the disk, leads to the receiver's "/", from where only "/hdd" leads back to the disk;
 // any other path there is absent, as a dangling link is.
 //
-// Errors follow one rule: a call that fails returns -1 (or an empty result) and leaves errno.
+// This is the receiver-disk library's main header, and its errors follow one rule in every
+// header of the library: a call that fails returns -1, false or an empty result (a descriptor
+// that is not open, an empty path) and leaves errno to say why; what cleans up after a failure
+// keeps that errno (ErrnoGuard). Where a call records a failure for a person to read, it says
+// so (file_failure.h).
 #pragma once
 
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -28,6 +33,16 @@
 #include <string_view>
 
 namespace disk {
+
+// Keeps errno across the calls that clean up after a failure: errno is what it was when the
+// guard was made once the guard goes. Async-signal-safe, for a signal handler's system calls.
+class ErrnoGuard {
+ public:
+  ~ErrnoGuard() { errno = saved_; }
+
+ private:
+  int saved_ = errno;
+};
 
 // An open file descriptor, closed with the object; -1 when there is none.
 class FileDescriptor {
@@ -110,16 +125,15 @@ std::filesystem::path pathOnMachine(const FileRoot& root, std::string_view path)
 // below any other, a link ends the making with ENOTDIR, as does anything but a directory.
 bool createDirectories(const FileRoot& root, std::string_view path, mode_t mode = 0755);
 
-// An open directory of the receiver. The calls below are relative to it, so that a pass
-// over many entries walks no paths. Move-only; closes itself.
+// An open directory in a root. The calls below are relative to it, so that a pass over many
+// entries walks no paths. Closes itself.
 class Directory {
  public:
-  // Opens `receiverPath`; check isOpen(), errno tells why not.
-  explicit Directory(std::string_view receiverPath);
+  // Opens `path` in `root`, which must outlive it; check isOpen(), errno tells why not.
+  Directory(const FileRoot& root, std::string_view path);
 
   bool isOpen() const { return fd_.isOpen(); }
   int fd() const { return fd_.get(); }
-  const std::string& receiverPath() const { return receiverPath_; }
 
   // Every entry but "." and "..", in the order the listing yields them: `visit` sees each name
   // (NUL-terminated) and type in turn; the name lives only until `visit` returns. Returns
@@ -137,8 +151,9 @@ class Directory {
   FileDescriptor openEntry(const char* name) const;
   std::string entryPath(const char* name) const;
 
+  const FileRoot& root_;
   FileDescriptor fd_;
-  std::string receiverPath_;
+  std::string path_;
 };
 
 }  // namespace disk

@@ -6,8 +6,9 @@
 
 #include <array>
 #include <atomic>
-#include <cerrno>
 #include <cstddef>
+
+#include "disk/receiver_fs.h"
 
 namespace job_control {
 namespace {
@@ -30,7 +31,7 @@ std::array<bool, kStopSignals.size()> stopTakenOver = {};
 struct sigaction previousContinue = {};
 
 void stopAfterGivingBack(int signalNumber) {
-  const int savedErrno = errno;
+  const disk::ErrnoGuard keep;
   if (const GiveBack giveBack = giveBackTerminal.load()) giveBack();
   // The signal is blocked while its handler runs: raised now, it waits, and unblocked, its
   // default action stops the process. Continued, the process goes on here.
@@ -43,17 +44,15 @@ void stopAfterGivingBack(int signalNumber) {
   ::sigaddset(&only, signalNumber);
   ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
   ::sigaction(signalNumber, &stopAction, nullptr);
-  errno = savedErrno;
 }
 
 void noteContinued(int) {
-  const int savedErrno = errno;
+  const disk::ErrnoGuard keep;
   continued.store(true);
   if (const int writeEnd = continuedWriteEnd.load(); writeEnd >= 0) {
     // A full pipe already says so.
     [[maybe_unused]] const ssize_t written = ::write(writeEnd, "c", 1);
   }
-  errno = savedErrno;
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <utility>
 
-#include "disk/atomic_file.h"
 #include "disk/file_failure.h"
 #include "disk/line_reader.h"
 #include "disk/receiver_fs.h"
+#include "disk/replaced_file.h"
 
 namespace {
 
@@ -202,7 +202,7 @@ int eConfig::store(std::string_view key, int value) {
     return -1;
   }
   // Read once more under the writer's lock: what another writer stored last stays.
-  disk::AtomicFile file(root, file_, disk::AtomicFile::TemporaryName::Fixed);
+  disk::ReplacedFile file(root, file_, disk::ReplacedFile::TemporaryName::Fixed);
   if (!file.isOpen() || !readText(text)) return -1;
   if (takeValues(text, key, value)) return 0;
   const std::string updated = withValue(std::move(text), key, value);

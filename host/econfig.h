@@ -29,7 +29,7 @@ class eConfig {
   // (empty, or holding '=', '#' or a line break), or the file cannot be replaced, or must not
   // be (it cannot be read, or would grow over kFileLimit); in the latter cases the value is
   // still kept for this process. The file is read again under the writer's lock (the
-  // temporary file of atomic_file.h, by its fixed name; while another writer holds it, this
+  // temporary file of replaced_file.h, by its fixed name; while another writer holds it, this
   // fails) and the key's line is rewritten: the last line whose text before its first '=' is
   // the key (a CR before the line's end aside), keeping its line ending; or, where there is
   // none, KEY=VALUE is added in the file's line ending (CR LF when its last line ends so). A

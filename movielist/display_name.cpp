@@ -99,6 +99,7 @@ eString RecordingNamer::describe(std::string_view path, std::string_view name,
 
 eString getFileName(eString path, eString name) {
   const std::size_t slash = path.rfind('/');
-  const disk::Directory directory(slash == eString::npos ? "/" : path.substr(0, slash + 1));
+  const disk::Directory directory(disk::receiverRoot(),
+                                  slash == eString::npos ? "/" : path.substr(0, slash + 1));
   return RecordingNamer(directory).describe(path, name, EventFileListing::Unknown);
 }

@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <string>
 
-#include "disk/atomic_file.h"
 #include "disk/file_failure.h"
 #include "disk/receiver_fs.h"
+#include "disk/replaced_file.h"
 #include "host/ezapmain.h"
 
 namespace {
@@ -57,7 +57,7 @@ int writeRecordingsList(std::string_view receiverPath, const std::vector<DIRFILE
     errno = EFBIG;
     return -1;
   }
-  disk::AtomicFile file(disk::receiverRoot(), receiverPath);
+  disk::ReplacedFile file(disk::receiverRoot(), receiverPath);
   if (!file.isOpen()) return -1;
   printRecordingsList(file.stream(), movies);
   return file.commit();

@@ -10,11 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "disk/atomic_file.h"
 #include "disk/case_folding.h"
 #include "disk/file_failure.h"
 #include "disk/receiver_fs.h"
-#include "disk/temporary_lock.h"
+#include "disk/replaced_file.h"
 #include "host/ezapmain.h"
 #include "movielist/dirfiles.h"
 #include "movielist/display_name.h"
@@ -75,15 +74,15 @@ class MovieScan {
   }
 
   // The temporary files of the list that the listing saw.
-  const std::vector<std::string>& listTemporaries() const { return listTemporaries_; }
+  const disk::TemporarySweep& listTemporaries() const { return listTemporaries_; }
 
  private:
   void take(std::string_view name, unsigned char type, std::vector<DIRFILES>& movies) {
     eventFiles_.add(name);
     if (type != DT_DIR && isRecordingName(name)) {
       add(name, movies);
-    } else if (disk::AtomicFile::isTemporaryName(name, kListName)) {
-      listTemporaries_.emplace_back(name);
+    } else {
+      listTemporaries_.notice(name);
     }
   }
 
@@ -98,16 +97,8 @@ class MovieScan {
   const disk::Directory& directory_;
   const RecordingNamer names_;
   EventFileIndex eventFiles_;
-  std::vector<std::string> listTemporaries_;
+  disk::TemporarySweep listTemporaries_{kListName};
 };
-
-// Removes the list's temporary files that a crash left; one that another rebuild (on this
-// machine, or on another sharing the disk) is still writing stays.
-void removeAbandonedListTemporaries(const disk::Directory& directory,
-                                    const std::vector<std::string>& names) {
-  for (const std::string& name : names)
-    disk::removeAbandonedTemporaryFile(directory.fd(), name.c_str());
-}
 
 // Records that the movie directory failed the rebuild; 0.
 int failed(std::string_view operation, int error) {
@@ -118,16 +109,18 @@ int failed(std::string_view operation, int error) {
 // The rebuild; 0 with the reason recorded when it fails.
 int rebuildList(int sortType) {
   DirMovieFile.clear();
-  disk::Directory directory(kMovieDirectory);
+  disk::Directory directory(disk::receiverRoot(), kMovieDirectory);
   if (!directory.isOpen()) return failed("cannot be opened", errno);
   // A listing that breaks off would drop movies from the list: keep the old list instead.
   MovieScan scan(directory);
   if (!scan.run(DirMovieFile)) {
-    const int error = errno;
+    failed("cannot be listed to its end", errno);
     DirMovieFile.clear();
-    return failed("cannot be listed to its end", error);
+    return 0;
   }
-  removeAbandonedListTemporaries(directory, scan.listTemporaries());
+  // What a crash left of the list goes; what another rebuild (on this machine, or on another
+  // sharing the disk) is still writing stays.
+  scan.listTemporaries().removeAbandoned(directory);
   sortMovies(DirMovieFile, sortType);
   if (DirMovieFile.empty()) return failed("no recordings", 0);
   if (writeRecordingsList(kRecordingsList, DirMovieFile) != 0) return 0;

@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 
+#include "disk/receiver_fs.h"
 #include "display/terminal_escape.h"
 #include "runner/user_directories.h"
 
@@ -83,13 +84,10 @@ void createPrivateDirectories(const fs::path& directory) {
 // Puts the finished `copy` in `place`, written to the disk first, so that no run ever finds a
 // part of a copy there. Where another run was first, its copy stays and this one goes.
 void syncAndRename(const fs::path& copy, const fs::path& place) {
-  const int copyFd = ::open(copy.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (copyFd < 0 || ::syncfs(copyFd) != 0) {
-    const int error = errno;
-    if (copyFd >= 0) ::close(copyFd);
-    throw std::system_error(error, std::generic_category(), copy.string());
+  if (const disk::FileDescriptor copyFd(::open(copy.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+      !copyFd.isOpen() || ::syncfs(copyFd.get()) != 0) {
+    throwFromErrno(copy);  // the descriptor's close keeps errno
   }
-  ::close(copyFd);
   if (::rename(copy.c_str(), place.c_str()) != 0) {
     if (errno != EEXIST && errno != ENOTEMPTY) throwFromErrno(place);
     std::error_code ignored;

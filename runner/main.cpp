@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "disk/temporary_files.h"
+#include "disk/replaced_file.h"
 #include "display/terminal_escape.h"
 #include "runner/command_line.h"
 #include "runner/host_run.h"

@@ -39,8 +39,8 @@ TEST(CaseFolding, TheFileSystemTypeOrTheCasefoldFlagDecides) {
 TEST(CaseFolding, AskedOfADirectoryItReadsItsFileSystem) {
   fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
   const testsupport::ReceiverInUse inUse(root.root(), root.root() / "config");
-  EXPECT_FALSE(disk::namesMayFoldCase(disk::Directory("/hdd/movie")));
-  EXPECT_TRUE(disk::namesMayFoldCase(disk::Directory("/no/such/directory")))
+  EXPECT_FALSE(disk::namesMayFoldCase(disk::Directory(disk::receiverRoot(), "/hdd/movie")));
+  EXPECT_TRUE(disk::namesMayFoldCase(disk::Directory(disk::receiverRoot(), "/no/such/directory")))
       << "a directory that cannot be asked";
 }
 

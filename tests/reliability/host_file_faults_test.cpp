@@ -5,7 +5,7 @@
 // memory while a file is replaced leaves no temporary file.
 #include <new>
 
-#include "disk/atomic_file.h"
+#include "disk/replaced_file.h"
 #include "host/econfig.h"
 #include "movielist/display_name.h"
 #include "tests/reliability/fault_fixture.h"
@@ -84,7 +84,7 @@ TEST_F(HostFiles, RunningOutOfMemoryWhileReplacingLeavesNoTemporaryFile) {
     {
       FailurePoint point({"libc/mm/malloc", ENOMEM, calls});
       try {
-        disk::AtomicFile file(disk::receiverRoot(), "/hdd/movie/recordings.epl");
+        disk::ReplacedFile file(disk::receiverRoot(), "/hdd/movie/recordings.epl");
         opened = file.isOpen();
       } catch (const std::bad_alloc&) {
       }

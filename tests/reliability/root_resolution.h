@@ -1,7 +1,6 @@
 // Links on a receiver disk and where they must lead: every path resolves inside the receiver's
 // root, an absolute link means the same path under the root and ".." stops at the root. The
-// same table is checked with the kernel's own resolution and with the component-by-component
-// fallback that runs where the kernel lacks it.
+// same table is checked with /proc and without it.
 #pragma once
 
 #include <cerrno>

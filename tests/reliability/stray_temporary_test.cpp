@@ -17,8 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "disk/atomic_file.h"
-#include "disk/temporary_lock.h"
+#include "disk/replaced_file.h"
 #include "movielist/recover.h"
 #include "tests/reliability/special_files.h"
 #include "tests/support/files.h"
@@ -113,7 +112,7 @@ TEST_F(StrayTemporaries, TheRebuildRemovesWhatACrashLeftButNotWhatAWriterHolds) 
 
 TEST_F(StrayTemporaries, TheStoreReplacesWhatACrashLeftAndFailsWhileAWriterHoldsIt) {
   const fs::path config = root.root() / "config";
-  const std::string fixedName = disk::AtomicFile::fixedTemporaryName("config");
+  const std::string fixedName = disk::ReplacedFile::fixedTemporaryName("config");
   eConfig& store = *eConfig::instance();
   ASSERT_EQ(0, store.setKey("/enigma/plugins/quillon/filesort", 2));
   std::ofstream(root.root() / fixedName) << "half=";

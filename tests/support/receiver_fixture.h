@@ -33,9 +33,10 @@ class ReceiverTest : public ::testing::Test {
   // The names of the movie directory in the order its listing yields them.
   std::vector<std::string> listingOrder() const {
     std::vector<std::string> names;
-    disk::Directory("/hdd/movie").forEachEntry([&names](std::string_view name, unsigned char) {
-      if (name.ends_with(".ts")) names.emplace_back(name);
-    });
+    disk::Directory(disk::receiverRoot(), "/hdd/movie")
+        .forEachEntry([&names](std::string_view name, unsigned char) {
+          if (name.ends_with(".ts")) names.emplace_back(name);
+        });
     return names;
   }
 

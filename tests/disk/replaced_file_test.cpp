@@ -1,6 +1,6 @@
 // The table of temporary files that an ending signal removes: what is held is removed, what
 // was released stays, and a full table says so.
-#include "disk/temporary_files.h"
+#include "disk/replaced_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
