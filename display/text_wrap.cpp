@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cassert>
 
+#include "dvbtext/utf8.h"
+
 namespace {
 
 // One character as the terminal draws it: a code point with the marks that combine with it.
@@ -13,15 +15,15 @@ struct Character {
   int columns = 0;
 };
 
-// The code point that `text` starts with and its length in bytes; a byte that is not UTF-8
-// stands for itself, one column wide.
-std::pair<utf8proc_int32_t, std::size_t> firstCodePoint(std::string_view text) {
-  utf8proc_int32_t codePoint = -1;
-  const utf8proc_ssize_t length =
-      utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(text.data()),
-                       static_cast<utf8proc_ssize_t>(text.size()), &codePoint);
-  if (length <= 0) return {'?', 1};
-  return {codePoint, static_cast<std::size_t>(length)};
+// The character that `text` starts with; a byte that is not UTF-8 stands for itself, one
+// column wide.
+utf8::Character firstCodePoint(std::string_view text) {
+  const utf8::Character character = utf8::front(text);
+  return character.length > 0 ? character : utf8::Character{'?', 1};
+}
+
+int columnsOf(utf8::Character character) {
+  return utf8proc_charwidth(static_cast<utf8proc_int32_t>(character.codePoint));
 }
 
 bool isUpperHexDigit(char c) {
@@ -41,14 +43,14 @@ std::size_t escapeLength(std::string_view text) {
 Character firstCharacter(std::string_view text) {
   if (const std::size_t escape = escapeLength(text); escape > 0)
     return {text.substr(0, escape), static_cast<int>(escape)};
-  auto [codePoint, length] = firstCodePoint(text);
-  const int columns = utf8proc_charwidth(codePoint);
+  const utf8::Character first = firstCodePoint(text);
+  std::size_t length = first.length;
   while (length < text.size()) {
-    auto [next, nextLength] = firstCodePoint(text.substr(length));
-    if (utf8proc_charwidth(next) != 0) break;
-    length += nextLength;
+    const utf8::Character next = firstCodePoint(text.substr(length));
+    if (columnsOf(next) != 0) break;
+    length += next.length;
   }
-  return {text.substr(0, length), columns};
+  return {text.substr(0, length), columnsOf(first)};
 }
 
 // Builds the lines of a wrapped text one word at a time.

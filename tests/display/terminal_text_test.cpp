@@ -109,6 +109,8 @@ TEST(TerminalEscape, ControlsAndMalformedBytesAreShownByteForByte) {
        "b",
        "a\\x9Bb"},
       {"overlong slash", "\xC0\xAF", "\\xC0\\xAF"},
+      {"overlong three- and four-byte forms", "\xE0\x9F\xBF\xF0\x8F\xBF\xBF",
+       "\\xE0\\x9F\\xBF\\xF0\\x8F\\xBF\\xBF"},
       {"surrogate", "\xED\xA0\x80", "\\xED\\xA0\\x80"},
       {"beyond U+10FFFF", "\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},
       {"cut off at the end", "ab\xE6\x9D", "ab\\xE6\\x9D"},
