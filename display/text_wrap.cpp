@@ -85,8 +85,8 @@ class LineBreaker {
       append(blanks, static_cast<int>(blanks.size()));
   }
 
-  std::vector<std::string> finish() {
-    lines_.push_back(line_);
+  std::vector<TerminalLine> finish() {
+    breakLine();
     return std::move(lines_);
   }
 
@@ -106,13 +106,13 @@ class LineBreaker {
   }
 
   void breakLine() {
-    lines_.push_back(std::move(line_));
+    lines_.push_back({std::move(line_), lineColumns_});
     line_.clear();
     lineColumns_ = 0;
   }
 
   const int limit_;
-  std::vector<std::string> lines_;
+  std::vector<TerminalLine> lines_;
   std::string line_;
   int lineColumns_ = 0;
 };
@@ -129,9 +129,10 @@ int terminalColumns(std::string_view text) {
   return columns;
 }
 
-std::vector<std::string> wrapToColumns(std::string_view text, int columns) {
+std::vector<TerminalLine> wrapToColumns(std::string_view text, int columns) {
   assert(columns >= kWidestUnit);
-  if (terminalColumns(text) <= columns) return {std::string(text)};
+  if (const int whole = terminalColumns(text); whole <= columns)
+    return {{std::string(text), whole}};
   LineBreaker breaker(columns);
   while (!text.empty()) {
     const std::size_t wordStart = std::min(text.find_first_not_of(' '), text.size());
@@ -148,7 +149,7 @@ std::vector<std::string> wrapToColumns(std::string_view text, int columns) {
   return breaker.finish();
 }
 
-std::string cutToColumns(std::string_view text, int columns) {
+TerminalLine cutToColumns(std::string_view text, int columns) {
   std::size_t length = 0;
   int used = 0;
   while (length < text.size()) {
@@ -157,5 +158,5 @@ std::string cutToColumns(std::string_view text, int columns) {
     used += character.columns;
     length += character.bytes.size();
   }
-  return std::string(text.substr(0, length));
+  return {std::string(text.substr(0, length)), used};
 }

@@ -63,10 +63,13 @@ TEST(WrapToColumns, BreaksBetweenWordsAndInsideWordsLongerThanALine) {
       {"an escape is never broken", "ab\\xE2\\x80\\x8Bcd", 6, {"ab\\xE2", "\\x80", "\\x8Bcd"}},
   };
   for (const auto& each : cases) {
-    const std::vector<std::string> lines = wrapToColumns(each.text, each.columns);
+    std::vector<std::string> lines;
+    for (const TerminalLine& line : wrapToColumns(each.text, each.columns)) {
+      lines.push_back(line.text);
+      EXPECT_EQ(terminalColumns(line.text), line.columns) << each.name << ": " << line.text;
+      EXPECT_LE(line.columns, each.columns) << each.name << ": " << line.text;
+    }
     EXPECT_EQ(each.lines, lines) << each.name;
-    for (const std::string& line : lines)
-      EXPECT_LE(terminalColumns(line), each.columns) << each.name << ": " << line;
   }
 }
 
@@ -83,8 +86,11 @@ TEST(CutToColumns, KeepsTheLongestStartThatFits) {
       {"nothing", "abc", 0, ""},
       {"no half of an escape", "a\\x1Bb", 3, "a"},
   };
-  for (const auto& each : cases)
-    EXPECT_EQ(each.start, cutToColumns(each.text, each.columns)) << each.name;
+  for (const auto& each : cases) {
+    const TerminalLine start = cutToColumns(each.text, each.columns);
+    EXPECT_EQ(each.start, start.text) << each.name;
+    EXPECT_EQ(terminalColumns(each.start), start.columns) << each.name;
+  }
 }
 
 TEST(TerminalEscape, ControlsAndMalformedBytesAreShownByteForByte) {
