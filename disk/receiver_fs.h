@@ -134,6 +134,8 @@ class Directory {
 
   bool isOpen() const { return fd_.isOpen(); }
   int fd() const { return fd_.get(); }
+  // The path it was opened by, in its root.
+  const std::string& path() const { return path_; }
 
   // Every entry but "." and "..", in the order the listing yields them: `visit` sees each name
   // (NUL-terminated) and type in turn; the name lives only until `visit` returns. Returns

@@ -1,6 +1,7 @@
 // The headless screen and key source: keys come from a script, and everything the host shows
-// is written as plain text. Every widget shown is written in full when it appears; after each
-// key the whole display is written again, unless what the key brought up was already written.
+// is written as plain text, laid out as on the terminal (display/screen_layout.h). Every widget
+// shown is written in full when it appears; after each key the whole display is written again,
+// unless what the key brought up was already written.
 #pragma once
 
 #include <cstddef>

@@ -30,6 +30,31 @@ int insideColumnsOf(const eWidgetView& widget) {
   return std::max(kWidestUnit, widget.size.width / kCharacterWidth - kFrameColumns);
 }
 
+// A widget's texts, each escaped once, before anything is measured, wrapped or placed.
+struct EscapedTexts {
+  std::string caption;
+  std::vector<std::string> rows;  // a list's rows, a check row with its mark; "" for a separator
+  std::string help;
+  std::vector<std::string> lines;  // a message box's text, line by line
+  std::vector<std::string> buttons;
+};
+
+EscapedTexts escapedTexts(const eWidgetView& widget) {
+  EscapedTexts texts;
+  texts.caption = escapeForTerminal(widget.caption);
+  texts.help = escapeForTerminal(widget.help);
+  for (const eRowView& row : widget.rows) {
+    texts.rows.push_back(escapeForTerminal(row.text));
+    if (row.kind == eRowView::Kind::check)
+      texts.rows.back().insert(0, row.checked ? "[x] " : "[ ] ");
+  }
+  disk::forEachShownLine(widget.text, [&texts](std::string_view line) {
+    texts.lines.push_back(escapeForTerminal(line));
+  });
+  for (const eString& button : widget.buttons) texts.buttons.push_back(escapeForTerminal(button));
+  return texts;
+}
+
 void addSeparator(const eRowView& row, int index, int inside, std::vector<BoxLine>& body) {
   BoxLine line;
   line.row = index;
@@ -53,17 +78,15 @@ int columnOf(eRowView::Align align, int free, int indent) {
 }
 
 // A menu, multi or check row: its text wrapped to the inside, each line aligned on its own.
-void addTextRow(const eRowView& row, int index, int inside, std::vector<BoxLine>& body) {
-  std::string text = escapeForTerminal(row.text);
-  if (row.kind == eRowView::Kind::check) text.insert(0, row.checked ? "[x] " : "[ ] ");
+void addTextRow(const eRowView& row, std::string_view text, int index, int inside,
+                std::vector<BoxLine>& body) {
   const int indent =
       row.align == eRowView::Align::left ? std::clamp(row.indent, 0, inside - kWidestUnit) : 0;
   bool continued = false;
-  for (std::string& each : wrapToColumns(text, inside - indent)) {
+  for (TerminalLine& each : wrapToColumns(text, inside - indent)) {
     BoxLine line;
-    const int free = inside - terminalColumns(each);
-    line.column = columnOf(row.align, free, indent);
-    line.text = std::move(each);
+    line.column = columnOf(row.align, inside - each.columns, indent);
+    line.text = std::move(each.text);
     line.row = index;
     line.continued = continued;
     continued = true;
@@ -72,33 +95,35 @@ void addTextRow(const eRowView& row, int index, int inside, std::vector<BoxLine>
 }
 
 // A window: its rows, a rule, its help text at the foot.
-void layOutListWindow(const eWidgetView& widget, WidgetLayout& layout) {
+void layOutListWindow(const eWidgetView& widget, const EscapedTexts& texts, WidgetLayout& layout) {
   for (std::size_t index = 0; index < widget.rows.size(); ++index) {
     const eRowView& row = widget.rows[index];
     if (row.kind == eRowView::Kind::separator) {
       addSeparator(row, static_cast<int>(index), layout.insideColumns, layout.body);
     } else {
-      addTextRow(row, static_cast<int>(index), layout.insideColumns, layout.body);
+      addTextRow(row, texts.rows[index], static_cast<int>(index), layout.insideColumns,
+                 layout.body);
     }
   }
   layout.currentRow = widget.currentRow;
-  if (!widget.help.empty())
-    layout.help = wrapToColumns(escapeForTerminal(widget.help), layout.insideColumns);
+  if (texts.help.empty()) return;
+  for (TerminalLine& each : wrapToColumns(texts.help, layout.insideColumns))
+    layout.help.push_back(std::move(each.text));
 }
 
 // Buttons side by side, onto a further line where the inside is full.
-void layOutButtons(const eWidgetView& widget, WidgetLayout& layout) {
+void layOutButtons(const eWidgetView& widget, const EscapedTexts& texts, WidgetLayout& layout) {
   int line = 0;
   int column = 0;
-  for (std::size_t index = 0; index < widget.buttons.size(); ++index) {
-    std::string label = cutToColumns(widget.buttons[index], layout.insideColumns - 2);
-    const int width = terminalColumns(label) + 2;
+  for (std::size_t index = 0; index < texts.buttons.size(); ++index) {
+    TerminalLine label = cutToColumns(texts.buttons[index], layout.insideColumns - 2);
+    const int width = label.columns + 2;
     if (column > 0 && column + width > layout.insideColumns) {
       ++line;
       column = 0;
     }
     layout.buttons.push_back(
-        {std::move(label), line, column, static_cast<int>(index) == widget.currentButton});
+        {std::move(label.text), line, column, static_cast<int>(index) == widget.currentButton});
     column += width + kButtonGap;
   }
 }
@@ -108,12 +133,12 @@ int buttonLineCount(const WidgetLayout& layout) {
 }
 
 // A message box: its text, line by line, and its buttons at the foot.
-void layOutMessageBox(const eWidgetView& widget, WidgetLayout& layout) {
-  disk::forEachShownLine(widget.text, [&layout](std::string_view line) {
-    for (std::string& each : wrapToColumns(escapeForTerminal(line), layout.insideColumns))
-      layout.body.push_back({.text = std::move(each)});
-  });
-  layOutButtons(widget, layout);
+void layOutMessageBox(const eWidgetView& widget, const EscapedTexts& texts, WidgetLayout& layout) {
+  for (const std::string& line : texts.lines) {
+    for (TerminalLine& each : wrapToColumns(line, layout.insideColumns))
+      layout.body.push_back({.text = std::move(each.text)});
+  }
+  layOutButtons(widget, texts, layout);
 }
 
 // The lines the box's content needs: borders, body, and the foot below a rule or a blank line.
@@ -141,14 +166,14 @@ std::vector<ScreenLayout::NoticeLine> tooSmallNotice(TerminalSize terminal, Term
                 "Terminal too small: {size}, needs {needed}. Enlarge it, or press Escape to close.",
                 LC_MESSAGES),
       {{"{size}", sizeText(terminal)}, {"{needed}", sizeText(needed)}});
-  std::vector<std::string> lines = wrapToColumns(text, std::max(kWidestUnit, terminal.columns));
+  std::vector<TerminalLine> lines = wrapToColumns(text, std::max(kWidestUnit, terminal.columns));
   lines.resize(std::min(lines.size(), static_cast<std::size_t>(std::max(0, terminal.lines))));
   std::vector<ScreenLayout::NoticeLine> notice;
   const int top = (terminal.lines - static_cast<int>(lines.size())) / 2;
-  for (std::string& each : lines) {
-    std::string line = cutToColumns(each, terminal.columns);
-    const int column = (terminal.columns - terminalColumns(line)) / 2;
-    notice.push_back({top + static_cast<int>(notice.size()), column, std::move(line)});
+  for (const TerminalLine& each : lines) {
+    TerminalLine line = cutToColumns(each.text, terminal.columns);
+    const int column = (terminal.columns - line.columns) / 2;
+    notice.push_back({top + static_cast<int>(notice.size()), column, std::move(line.text)});
   }
   return notice;
 }
@@ -164,19 +189,20 @@ int WidgetLayout::buttonTop() const {
 }
 
 WidgetLayout layOutWidget(const eWidgetView& widget) {
+  const EscapedTexts texts = escapedTexts(widget);
   WidgetLayout layout;
   layout.kind = widget.kind;
   layout.insideColumns = insideColumnsOf(widget);
   if (widget.kind == eWidgetView::Kind::messageBox) {
-    layOutMessageBox(widget, layout);
+    layOutMessageBox(widget, texts, layout);
   } else {
-    layOutListWindow(widget, layout);
+    layOutListWindow(widget, texts, layout);
   }
   layout.box = {widget.position.y / kRowHeight, widget.position.x / kCharacterWidth,
                 std::max(widget.size.height / kRowHeight, contentLines(layout)),
                 layout.insideColumns + kFrameColumns};
-  layout.caption = cutToColumns(escapeForTerminal(widget.caption),
-                                std::max(0, layout.box.columns - kCaptionFrameColumns));
+  layout.caption =
+      cutToColumns(texts.caption, std::max(0, layout.box.columns - kCaptionFrameColumns)).text;
   return layout;
 }
 

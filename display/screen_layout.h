@@ -1,8 +1,9 @@
 // The on-screen display laid out in character cells for a terminal of a given size: where each
-// widget's box goes and the lines it holds. Text is escaped, then wrapped at word boundaries to
-// the inside of its box, and the box grows to hold it; a terminal too small for a box gets a
-// notice of the size it needs instead, in the host's language. The terminal draws this and the
-// headless transcript prints its lines, so both show the same text; nothing here needs a terminal.
+// widget's box goes and the lines it holds. A frame flows one way: each text is escaped once,
+// then measured and wrapped at word boundaries to the inside of its box, then placed, and the
+// box grows to hold it; a terminal too small for a box gets a notice of the size it needs
+// instead, in the host's language. The terminal draws the result and the headless display
+// writes its lines, so both show the same text; nothing here needs a terminal.
 #pragma once
 
 #include <string>

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cassert>
 
+#include "dvbtext/utf8.h"
+
 namespace {
 
 // One character as the terminal draws it: a code point with the marks that combine with it.
@@ -13,15 +15,15 @@ struct Character {
   int columns = 0;
 };
 
-// The code point that `text` starts with and its length in bytes; a byte that is not UTF-8
-// stands for itself, one column wide.
-std::pair<utf8proc_int32_t, std::size_t> firstCodePoint(std::string_view text) {
-  utf8proc_int32_t codePoint = -1;
-  const utf8proc_ssize_t length =
-      utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(text.data()),
-                       static_cast<utf8proc_ssize_t>(text.size()), &codePoint);
-  if (length <= 0) return {'?', 1};
-  return {codePoint, static_cast<std::size_t>(length)};
+// The character that `text` starts with; a byte that is not UTF-8 stands for itself, one
+// column wide.
+utf8::Character firstCodePoint(std::string_view text) {
+  const utf8::Character character = utf8::front(text);
+  return character.length > 0 ? character : utf8::Character{'?', 1};
+}
+
+int columnsOf(utf8::Character character) {
+  return utf8proc_charwidth(static_cast<utf8proc_int32_t>(character.codePoint));
 }
 
 bool isUpperHexDigit(char c) {
@@ -41,14 +43,14 @@ std::size_t escapeLength(std::string_view text) {
 Character firstCharacter(std::string_view text) {
   if (const std::size_t escape = escapeLength(text); escape > 0)
     return {text.substr(0, escape), static_cast<int>(escape)};
-  auto [codePoint, length] = firstCodePoint(text);
-  const int columns = utf8proc_charwidth(codePoint);
+  const utf8::Character first = firstCodePoint(text);
+  std::size_t length = first.length;
   while (length < text.size()) {
-    auto [next, nextLength] = firstCodePoint(text.substr(length));
-    if (utf8proc_charwidth(next) != 0) break;
-    length += nextLength;
+    const utf8::Character next = firstCodePoint(text.substr(length));
+    if (columnsOf(next) != 0) break;
+    length += next.length;
   }
-  return {text.substr(0, length), columns};
+  return {text.substr(0, length), columnsOf(first)};
 }
 
 // Builds the lines of a wrapped text one word at a time.
@@ -83,8 +85,8 @@ class LineBreaker {
       append(blanks, static_cast<int>(blanks.size()));
   }
 
-  std::vector<std::string> finish() {
-    lines_.push_back(line_);
+  std::vector<TerminalLine> finish() {
+    breakLine();
     return std::move(lines_);
   }
 
@@ -104,13 +106,13 @@ class LineBreaker {
   }
 
   void breakLine() {
-    lines_.push_back(std::move(line_));
+    lines_.push_back({std::move(line_), lineColumns_});
     line_.clear();
     lineColumns_ = 0;
   }
 
   const int limit_;
-  std::vector<std::string> lines_;
+  std::vector<TerminalLine> lines_;
   std::string line_;
   int lineColumns_ = 0;
 };
@@ -127,9 +129,10 @@ int terminalColumns(std::string_view text) {
   return columns;
 }
 
-std::vector<std::string> wrapToColumns(std::string_view text, int columns) {
+std::vector<TerminalLine> wrapToColumns(std::string_view text, int columns) {
   assert(columns >= kWidestUnit);
-  if (terminalColumns(text) <= columns) return {std::string(text)};
+  if (const int whole = terminalColumns(text); whole <= columns)
+    return {{std::string(text), whole}};
   LineBreaker breaker(columns);
   while (!text.empty()) {
     const std::size_t wordStart = std::min(text.find_first_not_of(' '), text.size());
@@ -146,7 +149,7 @@ std::vector<std::string> wrapToColumns(std::string_view text, int columns) {
   return breaker.finish();
 }
 
-std::string cutToColumns(std::string_view text, int columns) {
+TerminalLine cutToColumns(std::string_view text, int columns) {
   std::size_t length = 0;
   int used = 0;
   while (length < text.size()) {
@@ -155,5 +158,5 @@ std::string cutToColumns(std::string_view text, int columns) {
     used += character.columns;
     length += character.bytes.size();
   }
-  return std::string(text.substr(0, length));
+  return {std::string(text.substr(0, length)), used};
 }

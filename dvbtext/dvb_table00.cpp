@@ -1,5 +1,7 @@
 #include "dvbtext/dvb_table00.h"
 
+#include "dvbtext/utf8.h"
+
 namespace dvb {
 namespace {
 
@@ -57,19 +59,6 @@ bool isMarkable(std::uint8_t byte) {
   return byte > 0x20 && byte != 0x7F && !isMarkRow(byte) && characterOf(byte) != 0;
 }
 
-void appendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | code >> 6);
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | code >> 12);
-    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 // Appends what the mark at the front of `rest` makes with the byte after it; returns how many
 // bytes that took.
 std::size_t appendMarked(std::string& out, std::span<const std::uint8_t> rest) {
@@ -77,12 +66,12 @@ std::size_t appendMarked(std::string& out, std::span<const std::uint8_t> rest) {
   if (mark.combining == 0 || rest.size() < 2) return 1;
   const std::uint8_t next = rest[1];
   if (next == ' ') {
-    appendUtf8(out, mark.spacing);
+    utf8::append(out, mark.spacing);
     return 2;
   }
   if (!isMarkable(next)) return 1;
-  appendUtf8(out, characterOf(next));
-  appendUtf8(out, mark.combining);
+  utf8::append(out, characterOf(next));
+  utf8::append(out, mark.combining);
   return 2;
 }
 
@@ -99,7 +88,7 @@ std::string decodeTable00(std::span<const std::uint8_t> text) {
     } else if (byte == kLineBreak) {
       out += ' ';
     } else if (const char32_t character = characterOf(byte); character != 0 || byte == 0) {
-      appendUtf8(out, character);
+      utf8::append(out, character);
     }
     text = text.subspan(used);
   }

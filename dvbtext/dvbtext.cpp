@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "dvbtext/dvb_table00.h"
+#include "dvbtext/utf8.h"
 
 // The table selection is done here rather than by libdvbv5's short event parser, which reads
 // UCS-2 in the wrong byte order, reads past a field that ends inside its selector and turns
@@ -161,38 +162,6 @@ ControlCode controlCode(std::string_view rest) {
   return {};
 }
 
-// The bytes that may follow a lead byte in a well-formed UTF-8 character: how many, and the
-// range of the first of them (the others lie in 0x80 to 0xBF). Length 0: no lead byte.
-struct LeadByte {
-  std::size_t length = 0;
-  std::uint8_t low = 0x80;
-  std::uint8_t high = 0xBF;
-};
-
-LeadByte leadByte(std::uint8_t byte) {
-  if (byte < 0x80) return {1};
-  if (byte >= 0xC2 && byte <= 0xDF) return {2};
-  if (byte == 0xE0) return {3, 0xA0};        // no overlong forms
-  if (byte == 0xED) return {3, 0x80, 0x9F};  // no surrogates
-  if (byte >= 0xE1 && byte <= 0xEF) return {3};
-  if (byte == 0xF0) return {4, 0x90};  // no overlong forms
-  if (byte >= 0xF1 && byte <= 0xF3) return {4};
-  if (byte == 0xF4) return {4, 0x80, 0x8F};  // nothing above U+10FFFF
-  return {};
-}
-
-// The length of the well-formed UTF-8 character that `rest` starts with, or 0. iconv reads
-// UTF-8 input in forms that reach beyond U+10FFFF and writes them out again.
-std::size_t characterLength(std::string_view rest) {
-  const LeadByte lead = leadByte(static_cast<std::uint8_t>(rest.front()));
-  if (lead.length == 0 || rest.size() < lead.length) return 0;
-  for (std::size_t index = 1; index < lead.length; ++index) {
-    const auto byte = static_cast<std::uint8_t>(rest[index]);
-    if (byte < (index == 1 ? lead.low : 0x80) || byte > (index == 1 ? lead.high : 0xBF)) return 0;
-  }
-  return lead.length;
-}
-
 // `text` with the table's line breaks as blanks, without its other control codes, and without
 // the bytes of anything that is not a well-formed UTF-8 character.
 std::string withoutControlCodes(std::string_view text) {
@@ -205,7 +174,8 @@ std::string withoutControlCodes(std::string_view text) {
       text.remove_prefix(control.length);
       continue;
     }
-    const std::size_t character = characterLength(text);
+    // iconv reads UTF-8 input in forms that reach beyond U+10FFFF and writes them out again.
+    const std::size_t character = utf8::front(text).length;
     result.append(text.substr(0, character));
     text.remove_prefix(std::max<std::size_t>(character, 1));
   }

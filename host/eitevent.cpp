@@ -34,7 +34,8 @@ Bytes takeAtMost(Bytes& rest, std::size_t length) {
   return taken;
 }
 
-// The table of text without a selector, as the host's configuration names it.
+// The table of text without a selector, as the host's configuration names it; read once for
+// each event, before its descriptors.
 int defaultTable() {
   int table = 0;
   eConfig::instance()->getKey(kDefaultTableKey, table);
@@ -48,19 +49,18 @@ eString takeText(Bytes& rest, int unmarkedTable) {
   return dvbTextToUtf8(takeAtMost(rest, length), unmarkedTable);
 }
 
-std::unique_ptr<Descriptor> shortEvent(Bytes payload) {
+std::unique_ptr<Descriptor> shortEvent(Bytes payload, int unmarkedTable) {
   auto descriptor = std::make_unique<ShortEventDescriptor>();
   if (payload.size() < 4) return descriptor;
   const Bytes language = takeAtMost(payload, 3);
   descriptor->language_code.assign(language.begin(), language.end());
-  const int table = defaultTable();
-  descriptor->event_name = takeText(payload, table);
-  descriptor->text = takeText(payload, table);
+  descriptor->event_name = takeText(payload, unmarkedTable);
+  descriptor->text = takeText(payload, unmarkedTable);
   return descriptor;
 }
 
-std::unique_ptr<Descriptor> makeDescriptor(std::uint8_t tag, Bytes payload) {
-  if (tag == DESCR_SHORT_EVENT) return shortEvent(payload);
+std::unique_ptr<Descriptor> makeDescriptor(std::uint8_t tag, Bytes payload, int unmarkedTable) {
+  if (tag == DESCR_SHORT_EVENT) return shortEvent(payload, unmarkedTable);
   return std::make_unique<Descriptor>(tag);
 }
 
@@ -80,10 +80,11 @@ EITEvent::EITEvent(const eit_event_struct* event, int serviceKey, std::size_t le
 
   Bytes loop = record.subspan(kFixedPartLength);
   loop = loop.first(std::min(loopLength, loop.size()));
+  const int unmarkedTable = defaultTable();
   // A descriptor that runs past the loop ends it; those before it stand.
   while (loop.size() >= 2 && loop[1] <= loop.size() - 2) {
     assert(loop.size() >= 2u + loop[1]);
-    descriptor.push_back(makeDescriptor(loop[0], loop.subspan(2, loop[1])));
+    descriptor.push_back(makeDescriptor(loop[0], loop.subspan(2, loop[1]), unmarkedTable));
     loop = loop.subspan(2 + loop[1]);
   }
 }

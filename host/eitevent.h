@@ -30,7 +30,7 @@ class Descriptor {
 // Tag 77: language, event name and short text. A field whose length runs past the
 // descriptor is cut at its end; a descriptor of fewer than 4 bytes leaves all three empty.
 // The texts are decoded by dvbTextToUtf8, text without a selector in the table that the
-// configuration store's kDefaultTableKey names.
+// configuration store's kDefaultTableKey names as the event is parsed (read once an event).
 class ShortEventDescriptor : public Descriptor {
  public:
   ShortEventDescriptor() : Descriptor(DESCR_SHORT_EVENT) {}

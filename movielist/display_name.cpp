@@ -80,7 +80,7 @@ eString RecordingNamer::nameFromEventFile(std::string_view path) const {
 RecordingNamer::RecordingNamer(const disk::Directory& directory)
     : directory_(directory),
       eventInformationWanted_(eventInformationWanted()),
-      serviceKey_(serviceKey(directory.receiverPath())) {}
+      serviceKey_(serviceKey(directory.path())) {}
 
 eString RecordingNamer::describe(std::string_view path, std::string_view name,
                                  EventFileListing listing) const {

@@ -14,7 +14,6 @@ class eListBoxEntry : public SigC::Object {
   eListBoxEntry& operator=(const eListBoxEntry&) = delete;
   virtual ~eListBoxEntry();
 
-  eListBoxBase* getListBox() const { return list_; }
   bool isSelectable() const { return selectable_; }
   const eString& getHelpText() const { return helpText_; }
 

@@ -11,8 +11,6 @@ class eListBoxEntryCheck : public eListBoxEntryMenu {
   eListBoxEntryCheck(eListBox<eListBoxEntryMenu>* list, const char* text, const char* configKey,
                      const eString& helpText);
 
-  bool isChecked() const { return checked_; }
-
   // Toggles the mark and stores it at once.
   bool choose() override;
   eRowView view() const override;

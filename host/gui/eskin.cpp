@@ -7,8 +7,6 @@ eSkin& builtInSkin() {
   return skin;
 }
 
-eSkin* activeSkin = nullptr;
-
 }  // namespace
 
 eSkin::eSkin(std::initializer_list<const char*> imageNames) {
@@ -16,11 +14,7 @@ eSkin::eSkin(std::initializer_list<const char*> imageNames) {
 }
 
 eSkin* eSkin::getActive() {
-  return activeSkin != nullptr ? activeSkin : &builtInSkin();
-}
-
-void eSkin::setActive(eSkin* skin) {
-  activeSkin = skin;
+  return &builtInSkin();
 }
 
 gPixmap* eSkin::queryImage(const eString& name) const {

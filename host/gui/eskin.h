@@ -1,5 +1,5 @@
-// The look of the host: the images widgets draw with, found by name. One skin is active at a
-// time; the host's own built-in skin until another is made active.
+// The look of the host: the images widgets draw with, found by name. The host's own built-in
+// skin is the one in use.
 #pragma once
 
 #include <map>
@@ -16,8 +16,6 @@ class eSkin {
 
   // The skin widgets draw with now; never null.
   static eSkin* getActive();
-  // Makes `skin` active; null brings back the built-in skin. The caller keeps it alive.
-  static void setActive(eSkin* skin);
 
   // The image `name`, or null when this skin has none; owned by the skin.
   gPixmap* queryImage(const eString& name) const;

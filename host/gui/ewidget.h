@@ -18,8 +18,6 @@ class eWidget : public SigC::Object {
 
   void move(const ePoint& position) { position_ = position; }
   void resize(const eSize& size) { size_ = size; }
-  const ePoint& getPosition() const { return position_; }
-  const eSize& getSize() const { return size_; }
   void setText(const eString& text) { text_ = text; }
   const eString& getText() const { return text_; }
 
@@ -27,7 +25,6 @@ class eWidget : public SigC::Object {
   void show();
   // Takes the widget off the display; hiding a hidden widget does nothing.
   void hide();
-  bool isVisible() const { return visible_; }
 
   // Runs the modal loop: before each key the active screen is refreshed, then the key goes
   // to eventHandler, until close() is called. Returns the result given to close(). Throws

@@ -197,6 +197,9 @@ TEST(ScreenLayout, TextFromTheDiskIsEscapedBeforeItIsMeasured) {
   EXPECT_EQ("\\x1B[2JA\\x09B", layout.body.at(0).text);
   EXPECT_EQ(std::vector<std::string>{"line\\x0Abreak"}, layout.help);
   EXPECT_EQ("Title\\x07", layout.caption);
+  eWidgetView box = kAboutBox;
+  box.buttons = {"O\x1bK"};
+  EXPECT_EQ("O\\x1BK", layOutWidget(box).buttons.at(0).label);
 }
 
 }  // namespace

@@ -63,10 +63,13 @@ TEST(WrapToColumns, BreaksBetweenWordsAndInsideWordsLongerThanALine) {
       {"an escape is never broken", "ab\\xE2\\x80\\x8Bcd", 6, {"ab\\xE2", "\\x80", "\\x8Bcd"}},
   };
   for (const auto& each : cases) {
-    const std::vector<std::string> lines = wrapToColumns(each.text, each.columns);
+    std::vector<std::string> lines;
+    for (const TerminalLine& line : wrapToColumns(each.text, each.columns)) {
+      lines.push_back(line.text);
+      EXPECT_EQ(terminalColumns(line.text), line.columns) << each.name << ": " << line.text;
+      EXPECT_LE(line.columns, each.columns) << each.name << ": " << line.text;
+    }
     EXPECT_EQ(each.lines, lines) << each.name;
-    for (const std::string& line : lines)
-      EXPECT_LE(terminalColumns(line), each.columns) << each.name << ": " << line;
   }
 }
 
@@ -83,8 +86,11 @@ TEST(CutToColumns, KeepsTheLongestStartThatFits) {
       {"nothing", "abc", 0, ""},
       {"no half of an escape", "a\\x1Bb", 3, "a"},
   };
-  for (const auto& each : cases)
-    EXPECT_EQ(each.start, cutToColumns(each.text, each.columns)) << each.name;
+  for (const auto& each : cases) {
+    const TerminalLine start = cutToColumns(each.text, each.columns);
+    EXPECT_EQ(each.start, start.text) << each.name;
+    EXPECT_EQ(terminalColumns(each.start), start.columns) << each.name;
+  }
 }
 
 TEST(TerminalEscape, ControlsAndMalformedBytesAreShownByteForByte) {
@@ -109,6 +115,8 @@ TEST(TerminalEscape, ControlsAndMalformedBytesAreShownByteForByte) {
        "b",
        "a\\x9Bb"},
       {"overlong slash", "\xC0\xAF", "\\xC0\\xAF"},
+      {"overlong three- and four-byte forms", "\xE0\x9F\xBF\xF0\x8F\xBF\xBF",
+       "\\xE0\\x9F\\xBF\\xF0\\x8F\\xBF\\xBF"},
       {"surrogate", "\xED\xA0\x80", "\\xED\\xA0\\x80"},
       {"beyond U+10FFFF", "\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},
       {"cut off at the end", "ab\xE6\x9D", "ab\\xE6\\x9D"},

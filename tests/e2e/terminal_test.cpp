@@ -125,9 +125,9 @@ class TerminalPane {
 
 // The character that starts at `column` of a captured line; empty past its end.
 std::string characterAt(const std::string& line, int column) {
-  const std::string before = cutToColumns(line, column);
-  if (terminalColumns(before) != column) return "";
-  return cutToColumns(line.substr(before.size()), 1);
+  const TerminalLine before = cutToColumns(line, column);
+  if (before.columns != column) return "";
+  return cutToColumns(line.substr(before.text.size()), 1).text;
 }
 
 int columnOf(const std::string& line, std::size_t byte) {
@@ -150,8 +150,8 @@ std::string frameFault(const std::vector<std::string>& screen) {
     const bool bottom = characterAt(text, left) == "└";
     const bool whole = bottom ? border == "┘" : border == "│" || border == "┤";
     const bool nothingPast =
-        cutToColumns(text, right + 1).size() == text.size() ||
-        text.find_first_not_of(' ', cutToColumns(text, right + 1).size()) == std::string::npos;
+        cutToColumns(text, right + 1).text.size() == text.size() ||
+        text.find_first_not_of(' ', cutToColumns(text, right + 1).text.size()) == std::string::npos;
     if (!whole || !nothingPast) return "line " + std::to_string(line) + ": " + text;
     if (bottom) return "";
   }
