@@ -50,7 +50,6 @@ void eZapMain::loadRecordings(bool /*save*/) {
     listName_ = list.listName();
     recordings_ = std::move(list).recordings();
   }
-  ++reloadCount_;
   if (observer_) observer_(*this);
 }
 

@@ -31,7 +31,6 @@ class eZapMain {
 
   const eString& listName() const { return listName_; }
   const std::vector<Recording>& recordings() const { return recordings_; }
-  int reloadCount() const { return reloadCount_; }
 
   // Called after every reload; the stand-in's runner reports reloads through it.
   void onRecordingsLoaded(std::function<void(const eZapMain&)> observer);
@@ -39,6 +38,5 @@ class eZapMain {
  private:
   eString listName_;
   std::vector<Recording> recordings_;
-  int reloadCount_ = 0;
   std::function<void(const eZapMain&)> observer_;
 };

@@ -235,13 +235,22 @@ int runOnTerminal(const LoadedPlugin& plugin, std::ostream& errors) {
 // Prints how many recordings the list holds and where it is, or why there is none.
 int runRebuild(const LoadedPlugin& plugin, const HostOptions& options, std::ostream& out,
                std::ostream& errors) {
-  const eZapMain& host = *eZapMain::instance();
-  const int reloadsBefore = host.reloadCount();
+  // The plug-in has the host reload the list once it has written it, and only then.
+  eZapMain& host = *eZapMain::instance();
+  bool written = false;
+  host.onRecordingsLoaded([&written](const eZapMain&) { written = true; });
   RebuildOperator person({options.sortType, options.eventInfo});
-  const eActiveDisplay active(person);
-  try {
-    plugin.exec();
-  } catch (const eNoMoreKeys&) {
+  bool keysEnded = false;
+  {
+    const eActiveDisplay active(person);
+    try {
+      plugin.exec();
+    } catch (const eNoMoreKeys&) {
+      keysEnded = true;
+    }
+  }
+  host.onRecordingsLoaded(nullptr);
+  if (keysEnded) {
     errors << "quillon-host: rebuild: " << escapeForTerminal(person.problem()) << '\n';
     return kExitNotWritten;
   }
@@ -250,7 +259,7 @@ int runRebuild(const LoadedPlugin& plugin, const HostOptions& options, std::ostr
     return kExitNotWritten;
   }
   // The rebuild has said why it wrote no list (FailureNotices).
-  if (host.reloadCount() == reloadsBefore) return kExitNotWritten;
+  if (!written) return kExitNotWritten;
   const std::size_t count = host.recordings().size();
   out << "listed " << count << (count == 1 ? " recording" : " recordings") << " in "
       << quoted(onThisMachine(kRecordingsList)) << '\n';

@@ -60,7 +60,8 @@ TEST_F(PluginRunTest, TheSecondRunStartsFromTheStoredSortOrderAndRebuildsAfresh)
   root.recording("b-news.ts", 1767300000);
   root.recording("a-film.ts", 1767400000);
   root.recording("c-holiday.ts", 1767200000);
-  const int reloadsBefore = eZapMain::instance()->reloadCount();
+  int reloads = 0;
+  eZapMain::instance()->onRecordingsLoaded([&reloads](const eZapMain&) { ++reloads; });
   run("exit right right down down ok ok exit exit");
   EXPECT_EQ((std::vector<std::string>{"/hdd/movie/c-holiday.ts", "/hdd/movie/b-news.ts",
                                       "/hdd/movie/a-film.ts"}),
@@ -75,7 +76,8 @@ TEST_F(PluginRunTest, TheSecondRunStartsFromTheStoredSortOrderAndRebuildsAfresh)
   EXPECT_EQ((std::vector<std::string>{"/hdd/movie/c-holiday.ts", "/hdd/movie/a-film.ts",
                                       "/hdd/movie/d-late.ts"}),
             listedPaths());
-  EXPECT_EQ(reloadsBefore + 2, eZapMain::instance()->reloadCount());
+  eZapMain::instance()->onRecordingsLoaded(nullptr);
+  EXPECT_EQ(2, reloads);
 }
 
 // The global and weak symbols the object defines for whoever loads it, as readelf (which

@@ -1,6 +1,6 @@
 // The host's global state that a test changes (the receiver's root and the configuration
 // store's file) set for the test and put back as it was afterwards, and the host's reloads
-// counted from the test's start.
+// counted from the test's start (through the host's reload observer, which the test owns).
 #pragma once
 
 #include <filesystem>
@@ -17,13 +17,13 @@ namespace testsupport {
 class ReceiverInUse {
  public:
   ReceiverInUse(const std::filesystem::path& root, const std::filesystem::path& config)
-      : rootBefore_(disk::receiverRoot().directory()),
-        configBefore_(eConfig::instance()->file()),
-        reloadsBefore_(eZapMain::instance()->reloadCount()) {
+      : rootBefore_(disk::receiverRoot().directory()), configBefore_(eConfig::instance()->file()) {
     disk::setReceiverRoot(root);
     eConfig::instance()->open(config);
+    eZapMain::instance()->onRecordingsLoaded([this](const eZapMain&) { ++reloads_; });
   }
   ~ReceiverInUse() {
+    eZapMain::instance()->onRecordingsLoaded(nullptr);
     eConfig::instance()->open(configBefore_);
     disk::setReceiverRoot(rootBefore_);
   }
@@ -31,12 +31,12 @@ class ReceiverInUse {
   ReceiverInUse& operator=(const ReceiverInUse&) = delete;
 
   // The reloads the host made since the object was made.
-  int reloads() const { return eZapMain::instance()->reloadCount() - reloadsBefore_; }
+  int reloads() const { return reloads_; }
 
  private:
   std::filesystem::path rootBefore_;
   std::filesystem::path configBefore_;
-  int reloadsBefore_;
+  int reloads_ = 0;
 };
 
 }  // namespace testsupport
