@@ -4,6 +4,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "runner/option_parser.h"
+
 namespace bench {
 namespace {
 
@@ -56,27 +58,26 @@ int coldRunsFor(const Options& options, std::size_t recordings) {
 }
 
 std::optional<Options> parseOptions(const std::vector<std::string>& arguments, std::string& error) {
+  static constexpr OptionRule kRules[] = {
+      {"--no-host", false}, {"--cold", false}, {"--sizes", true}, {"--runs", true},
+      {"--sort", true},     {"--cache", true}, {"--host", true}};
+  const auto read = readOptions(arguments, kRules);
+  if (const auto* fault = std::get_if<OptionFault>(&read)) {
+    error = (fault->kind == OptionFault::Kind::missingValue ? "bad or missing value for "
+                                                            : "unknown option ") +
+            fault->argument;
+    return std::nullopt;
+  }
   Options options;
-  for (std::size_t index = 0; index < arguments.size(); ++index) {
-    const std::string& option = arguments[index];
+  for (const auto& [option, value] : std::get<std::vector<GivenOption>>(read)) {
     if (option == "--no-host") {
       options.withHost = false;
-      continue;
-    }
-    if (option == "--cold") {
+    } else if (option == "--cold") {
       options.cold = true;
-      continue;
-    }
-    if (option != "--sizes" && option != "--runs" && option != "--sort" && option != "--cache" &&
-        option != "--host") {
-      error = "unknown option " + option;
+    } else if (!apply(options, option, value)) {
+      error = "bad or missing value for " + std::string(option);
       return std::nullopt;
     }
-    if (index + 1 == arguments.size() || !apply(options, option, arguments[index + 1])) {
-      error = "bad or missing value for " + option;
-      return std::nullopt;
-    }
-    ++index;
   }
   return options;
 }

@@ -180,7 +180,8 @@ TEST(BenchOptions, RejectsBadValues) {
                                              {"--runs"},
                                              {"--sort", "0"},
                                              {"--sort", "7"},
-                                             {"--frobnicate"}}) {
+                                             {"--frobnicate"},
+                                             {"--cach", "roots"}}) {
     std::string error;
     EXPECT_FALSE(bench::parseOptions(arguments, error).has_value()) << arguments[0];
     EXPECT_FALSE(error.empty());

@@ -1,30 +1,36 @@
 #include "runner/command_line.h"
 
 #include <sstream>
-#include <string_view>
+
+#include "runner/option_parser.h"
 
 namespace {
 
-// The value of `option` at `index`, given as "--option VALUE" or "--option=VALUE"; advances
-// `index` past a separate value.
-std::optional<std::string> optionValue(const std::vector<std::string>& arguments,
-                                       std::size_t& index, std::string_view option) {
-  const std::string& argument = arguments[index];
-  if (argument.size() > option.size() && argument.starts_with(option) &&
-      argument[option.size()] == '=') {
-    return argument.substr(option.size() + 1);
+constexpr OptionRule kOptions[] = {
+    {"--help", false}, {"-h", false},      {"--version", false}, {"--rebuild", false},
+    {"--root", true},  {"--config", true}, {"--keys", true},     {"--plugin", true},
+    {"--sort", true},  {"--eit", true},
+};
+
+Failure mistake(std::string line) {
+  return Failure(std::move(line), kExitBadCommandLine, true);
+}
+
+Failure faultFailure(const OptionFault& fault) {
+  switch (fault.kind) {
+    case OptionFault::Kind::unknownOption:
+      return mistake("unknown option '" + fault.argument + "'");
+    case OptionFault::Kind::unexpectedArgument:
+      return mistake("unexpected argument '" + fault.argument + "'");
+    case OptionFault::Kind::missingValue:
+      break;
   }
-  if (argument != option || index + 1 == arguments.size()) return std::nullopt;
-  return arguments[++index];
+  return mistake("option '" + fault.argument + "' needs a value");
 }
 
 // A plug-in named without a slash is a file here, not a name for the loader's search.
 std::string asPath(const std::string& plugin) {
   return plugin.find('/') == std::string::npos ? "./" + plugin : plugin;
-}
-
-bool names(const std::string& argument, std::string_view option) {
-  return argument == option || (argument.starts_with(option) && argument[option.size()] == '=');
 }
 
 // The sort orders by name, in the order of the settings window's values.
@@ -48,85 +54,62 @@ std::optional<bool> switchNamed(std::string_view value) {
 }
 
 // What the options given say against each other; nothing when they agree.
-std::optional<CommandLineError> contradiction(const HostOptions& options) {
+std::optional<Failure> contradiction(const HostOptions& options) {
   if (options.rebuild && options.keys)
-    return CommandLineError{"--rebuild runs without a key script: give either --rebuild or --keys"};
+    return mistake("--rebuild runs without a key script: give either --rebuild or --keys");
   if (options.rebuild) return std::nullopt;
-  if (options.sortType) return CommandLineError{"option '--sort' is for --rebuild"};
-  if (options.eventInfo) return CommandLineError{"option '--eit' is for --rebuild"};
+  if (options.sortType) return mistake("option '--sort' is for --rebuild");
+  if (options.eventInfo) return mistake("option '--eit' is for --rebuild");
   return std::nullopt;
 }
 
 }  // namespace
 
-std::variant<HostOptions, CommandLineError> parseCommandLine(
-    const std::vector<std::string>& arguments) {
+Outcome<HostOptions> parseCommandLine(const std::vector<std::string>& arguments) {
+  auto read = readOptions(arguments, kOptions);
+  if (const auto* fault = std::get_if<OptionFault>(&read)) return faultFailure(*fault);
   HostOptions options;
-  for (std::size_t index = 0; index < arguments.size(); ++index) {
-    const std::string& argument = arguments[index];
-    if (argument == "--help" || argument == "-h") {
-      options.help = true;
-      continue;
-    }
-    if (argument == "--version") {
-      options.version = true;
-      continue;
-    }
-    if (argument == "--rebuild") {
-      options.rebuild = true;
-      continue;
-    }
-    std::string_view option;
-    for (std::string_view known : {"--root", "--config", "--keys", "--plugin", "--sort", "--eit"}) {
-      if (names(argument, known)) option = known;
-    }
-    if (option.empty()) {
-      if (argument.starts_with("-")) return CommandLineError{"unknown option '" + argument + "'"};
-      return CommandLineError{"unexpected argument '" + argument + "'"};
-    }
-    std::optional<std::string> value = optionValue(arguments, index, option);
-    if (!value) return CommandLineError{"option '" + std::string(option) + "' needs a value"};
+  for (const auto& [option, value] : std::get<std::vector<GivenOption>>(read)) {
+    if (option == "--help" || option == "-h") options.help = true;
+    if (option == "--version") options.version = true;
+    if (option == "--rebuild") options.rebuild = true;
     if (option == "--sort") {
-      options.sortType = sortTypeNamed(*value);
+      options.sortType = sortTypeNamed(value);
       if (!options.sortType) {
-        return CommandLineError{"unknown sort order '" + *value +
-                                "' (the orders are: filename-ascending filename-descending "
-                                "filedate-ascending filedate-descending description-ascending "
-                                "description-descending, or 1 to 6)"};
+        return mistake("unknown sort order '" + value +
+                       "' (the orders are: filename-ascending filename-descending "
+                       "filedate-ascending filedate-descending description-ascending "
+                       "description-descending, or 1 to 6)");
       }
-      continue;
     }
     if (option == "--eit") {
-      options.eventInfo = switchNamed(*value);
-      if (!options.eventInfo)
-        return CommandLineError{"option '--eit' takes on or off, not '" + *value + "'"};
-      continue;
+      options.eventInfo = switchNamed(value);
+      if (!options.eventInfo) return mistake("option '--eit' takes on or off, not '" + value + "'");
     }
-    if (value->empty() && option != "--keys") {
-      return CommandLineError{"option '" + std::string(option) + "' needs a path, not ''"};
-    }
-    if (option == "--root") options.root = *value;
-    if (option == "--config") options.config = *value;
-    if (option == "--plugin") options.plugin = asPath(*value);
+    if (value.empty() && (option == "--root" || option == "--config" || option == "--plugin"))
+      return mistake("option '" + std::string(option) + "' needs a path, not ''");
+    if (option == "--root") options.root = value;
+    if (option == "--config") options.config = value;
+    if (option == "--plugin") options.plugin = asPath(value);
     if (option == "--keys") {
-      auto keys = parseKeyScript(*value);
-      if (auto* error = std::get_if<CommandLineError>(&keys)) return *error;
-      options.keys = std::get<std::vector<eRCKey>>(keys);
+      Outcome<std::vector<eRCKey>> keys = parseKeyScript(value);
+      if (!keys) return keys.failure();
+      options.keys = std::move(*keys);
     }
   }
-  if (std::optional<CommandLineError> error = contradiction(options)) return *error;
+  if (std::optional<Failure> error = contradiction(options)) return *error;
   return options;
 }
 
-std::variant<std::vector<eRCKey>, CommandLineError> parseKeyScript(const std::string& script) {
+Outcome<std::vector<eRCKey>> parseKeyScript(const std::string& script) {
   std::vector<eRCKey> keys;
   std::istringstream words(script);
   std::string word;
   while (words >> word) {
     std::optional<eRCKey> key = keyFromName(word);
     if (!key) {
-      return CommandLineError{"unknown key '" + word +
-                              "' in --keys (the keys are: up down left right ok exit)"};
+      return mistake("unknown key '" + word +
+                     "' in --keys (the keys are: up down left right ok exit)");
     }
     keys.push_back(*key);
   }

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "host/gui/keysource.h"
+#include "runner/failure.h"
 
 struct HostOptions {
   std::filesystem::path root;    // a receiver's "/" or its hard disk; empty for the demo disk
@@ -23,16 +23,11 @@ struct HostOptions {
   bool version = false;
 };
 
-// What went wrong, as one line for the user.
-struct CommandLineError {
-  std::string message;
-};
+// A mistake fails with exit status 2, pointing the user to --help.
+Outcome<HostOptions> parseCommandLine(const std::vector<std::string>& arguments);
 
-std::variant<HostOptions, CommandLineError> parseCommandLine(
-    const std::vector<std::string>& arguments);
-
-// The words of a key script, "ok down exit"; an error names the first unknown word.
-std::variant<std::vector<eRCKey>, CommandLineError> parseKeyScript(const std::string& script);
+// The words of a key script, "ok down exit"; the failure names the first unknown word.
+Outcome<std::vector<eRCKey>> parseKeyScript(const std::string& script);
 
 // The text of --help.
 std::string usageText();

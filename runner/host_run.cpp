@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <sstream>
 #include <system_error>
 
@@ -17,7 +16,9 @@
 #include "host/gui/active_display.h"
 #include "host/gui/ewidget.h"
 #include "host/receiver_paths.h"
-#include "runner/failure_line.h"
+#include "runner/failure.h"
+#include "runner/install_paths.h"
+#include "runner/message_catalogue.h"
 #include "runner/plugin_loader.h"
 #include "runner/rebuild_operator.h"
 #include "runner/receiver_disk.h"
@@ -26,85 +27,41 @@
 #include "display/terminal_display.h"
 #include "runner/signal_exit.h"
 #endif
-#include "display/terminal_escape.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// "'PATH'", escaped for the terminal.
-std::string quoted(const fs::path& path) {
-  return "'" + escapeForTerminal(path.native()) + "'";
-}
-
-// `path` made absolute, so that it means the same whatever the process does later; a message
-// when it cannot be (the working directory is gone).
-std::string makeAbsolute(fs::path& path, std::string_view what) {
+// `given` made absolute, so that it means the same whatever the process does later, when it is
+// a directory that can serve as the receiver's root.
+Outcome<fs::path> usableRoot(const fs::path& given) {
   std::error_code error;
-  fs::path absolute = fs::absolute(path, error);
-  if (error) return std::string(what) + " " + quoted(path) + " cannot be used: " + error.message();
-  path = std::move(absolute);
-  return "";
+  const fs::path root = fs::absolute(given, error);
+  if (error)
+    return Failure("receiver root " + quoted(given) + " cannot be used: " + error.message());
+  const fs::file_status status = fs::status(root, error);
+  if (error && error != std::errc::no_such_file_or_directory)
+    return Failure("receiver root " + quoted(root) + " cannot be used: " + error.message());
+  if (!fs::is_directory(status))
+    return Failure("receiver root " + quoted(root) + " is not a directory");
+  return root;
 }
 
-// What stands in the way of using `directory`.
-struct DirectoryProblem {
-  enum class Kind { none, missing, notADirectory, unusable } kind = Kind::none;
-  std::string reason;  // why it cannot be used
-};
-
-DirectoryProblem directoryProblem(const fs::path& directory) {
+// `given` made absolute, when its directory can hold the configuration store.
+Outcome<fs::path> usableConfiguration(const fs::path& given) {
   std::error_code error;
-  const fs::file_status status = fs::status(directory, error);
-  if (error == std::errc::no_such_file_or_directory) return {DirectoryProblem::Kind::missing, ""};
-  if (error) return {DirectoryProblem::Kind::unusable, error.message()};
-  if (!fs::is_directory(status)) return {DirectoryProblem::Kind::notADirectory, ""};
-  return {};
-}
-
-// A message when the receiver root cannot serve.
-std::string checkRoot(const fs::path& root) {
-  const DirectoryProblem problem = directoryProblem(root);
-  const std::string subject = "receiver root " + quoted(root);
-  switch (problem.kind) {
-    case DirectoryProblem::Kind::missing:
-    case DirectoryProblem::Kind::notADirectory:
-      return subject + " is not a directory";
-    case DirectoryProblem::Kind::unusable:
-      return subject + " cannot be used: " + problem.reason;
-    case DirectoryProblem::Kind::none:
-      break;
-  }
-  return "";
-}
-
-// A message when the configuration file's directory cannot serve, naming what is wrong.
-std::string checkConfigurationDirectory(const fs::path& config) {
-  const DirectoryProblem problem = directoryProblem(config.parent_path());
+  const fs::path config = fs::absolute(given, error);
+  if (error)
+    return Failure("configuration file " + quoted(given) + " cannot be used: " + error.message());
   const std::string subject = "the directory of configuration file " + quoted(config);
-  switch (problem.kind) {
-    case DirectoryProblem::Kind::missing:
-      return subject + " does not exist";
-    case DirectoryProblem::Kind::notADirectory:
-      return "configuration file " + quoted(config) +
-             " cannot be used: " + quoted(config.parent_path()) + " is not a directory";
-    case DirectoryProblem::Kind::unusable:
-      return subject + " cannot be used: " + problem.reason;
-    case DirectoryProblem::Kind::none:
-      break;
+  const fs::file_status status = fs::status(config.parent_path(), error);
+  if (error == std::errc::no_such_file_or_directory) return Failure(subject + " does not exist");
+  if (error) return Failure(subject + " cannot be used: " + error.message());
+  if (!fs::is_directory(status)) {
+    return Failure("configuration file " + quoted(config) +
+                   " cannot be used: " + quoted(config.parent_path()) + " is not a directory");
   }
-  return "";
-}
-
-// Fills in the defaults; a message when the paths cannot serve.
-std::string completePaths(HostOptions& options) {
-  if (std::string problem = makeAbsolute(options.root, "receiver root"); !problem.empty())
-    return problem;
-  std::string problem = checkRoot(options.root);
-  if (!problem.empty() || options.config.empty()) return problem;
-  if (problem = makeAbsolute(options.config, "configuration file"); !problem.empty())
-    return problem;
-  return checkConfigurationDirectory(options.config);
+  return config;
 }
 
 // Opens the configuration store: the file given; for a whole root, the receiver's own under
@@ -136,23 +93,17 @@ void openConfiguration(const HostOptions& options, DiskShape shape, std::ostream
          << "; settings changed in this run are not written to it\n";
 }
 
-// Makes `root` the receiver's in the shape it has, and says which; nullopt, with the reason in
-// `errors`, when it cannot be opened or has neither shape.
-std::optional<DiskShape> takeReceiverDisk(const fs::path& root, std::ostream& errors) {
+// Makes `root` the receiver's in the shape it has, and says which on `notices`; a failure when
+// it cannot be opened or has neither shape.
+Outcome<DiskShape> takeReceiverDisk(const fs::path& root, std::ostream& notices) {
   disk::setReceiverRoot(root);
-  if (!disk::receiverRoot().isOpen()) {
-    errors << "quillon-host: receiver root " << quoted(root)
-           << " cannot be opened: " << std::strerror(errno) << '\n';
-    return std::nullopt;
-  }
+  if (!disk::receiverRoot().isOpen())
+    return Failure("receiver root " + quoted(root) + " cannot be opened: " + std::strerror(errno));
   const std::optional<DiskShape> shape = diskShape(root);
-  if (!shape) {
-    errors << "quillon-host: " << noShape(root) << '\n';
-    return std::nullopt;
-  }
+  if (!shape) return Failure(noShape(root));
   if (*shape == DiskShape::hardDisk) disk::setReceiverRoot(root, kHardDiskMountPoint);
-  errors << "quillon-host: " << shapeTaken(root, *shape) << '\n';
-  return shape;
+  notices << "quillon-host: " << shapeTaken(root, *shape) << '\n';
+  return *shape;
 }
 
 // `receiverPath` as a path on this machine, links followed in the receiver's root; as it reads
@@ -166,7 +117,7 @@ fs::path onThisMachine(std::string_view receiverPath) {
   return root.directory() / fs::path(below).relative_path();
 }
 
-// Tells why a task of the host failed (failure_line.h) on standard error while it lives; a
+// Tells why a task of the host failed (runner/failure.h) on standard error while it lives; a
 // headless run's `transcript` shows the line too, where it happened. While the terminal display
 // is up the lines wait, and are told once it is gone.
 class FailureNotices {
@@ -202,39 +153,38 @@ class FailureNotices {
 
 // Runs the plug-in with `display` as screen and key source.
 template <class Display>
-int runPlugin(const LoadedPlugin& plugin, Display& display, std::ostream& errors) {
+Outcome<int> runPlugin(const LoadedPlugin& plugin, Display& display) {
   const eActiveDisplay active(display);
   try {
     const int status = plugin.exec();
     display.refresh(currentScreenFrame());
     return status;
   } catch (const eNoMoreKeys& ended) {
-    errors << "quillon-host: the key script ended while " << ended.waiting()
-           << " was waiting for a key\n";
-    return kExitKeysEnded;
+    return Failure(
+        "the key script ended while " + std::string(ended.waiting()) + " was waiting for a key",
+        kExitKeysEnded);
   }
 }
 
-bool hasTerminal() {
-  return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
+bool canShowAnything(const HostOptions& options) {
+  return options.keys || options.rebuild || (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO));
 }
 
-int runOnTerminal(const LoadedPlugin& plugin, std::ostream& errors) {
+Outcome<int> runOnTerminal(const LoadedPlugin& plugin) {
 #ifdef QUILLON_TERMINAL_DISPLAY
   TerminalDisplay terminal({signal_exit::addCleanup, signal_exit::removeCleanup});
-  return runPlugin(plugin, terminal, errors);
+  return runPlugin(plugin, terminal);
 #else
   static_cast<void>(plugin);
-  errors << "quillon-host: this build has no terminal display (there was no ncurses for its "
-            "CPU); give --keys to run headless\n";
-  return kExitBadCommandLine;
+  return Failure(
+      "this build has no terminal display (there was no ncurses for its CPU); give --keys to run "
+      "headless");
 #endif
 }
 
 // The one-command rebuild: the plug-in run by a RebuildOperator with the options' choices.
 // Prints how many recordings the list holds and where it is, or why there is none.
-int runRebuild(const LoadedPlugin& plugin, const HostOptions& options, std::ostream& out,
-               std::ostream& errors) {
+Outcome<int> runRebuild(const LoadedPlugin& plugin, const HostOptions& options, std::ostream& out) {
   // The plug-in has the host reload the list once it has written it, and only then.
   eZapMain& host = *eZapMain::instance();
   bool written = false;
@@ -250,13 +200,10 @@ int runRebuild(const LoadedPlugin& plugin, const HostOptions& options, std::ostr
     }
   }
   host.onRecordingsLoaded(nullptr);
-  if (keysEnded) {
-    errors << "quillon-host: rebuild: " << escapeForTerminal(person.problem()) << '\n';
-    return kExitNotWritten;
-  }
+  if (keysEnded) return Failure("rebuild: " + person.problem(), kExitNotWritten);
   if (!person.rebuildChosen()) {
-    errors << "quillon-host: rebuild: the plug-in returned before its rebuild could be chosen\n";
-    return kExitNotWritten;
+    return Failure("rebuild: the plug-in returned before its rebuild could be chosen",
+                   kExitNotWritten);
   }
   // The rebuild has said why it wrote no list (FailureNotices).
   if (!written) return kExitNotWritten;
@@ -266,46 +213,73 @@ int runRebuild(const LoadedPlugin& plugin, const HostOptions& options, std::ostr
   return 0;
 }
 
-}  // namespace
+const Failure kNoTerminal("no terminal to draw on; give --keys to run headless");
 
-bool canShowAnything(const HostOptions& options, std::ostream& errors) {
-  if (options.keys || options.rebuild || hasTerminal()) return true;
-  errors << "quillon-host: no terminal to draw on; give --keys to run headless\n";
-  return false;
-}
-
-int runHost(HostOptions options, std::ostream& out, std::ostream& errors) {
-  if (!canShowAnything(options, errors)) return kExitBadCommandLine;
-  if (std::string problem = completePaths(options); !problem.empty()) {
-    errors << "quillon-host: " << problem << '\n';
-    return kExitBadCommandLine;
+Outcome<int> hostRun(HostOptions options, std::ostream& out, std::ostream& errors) {
+  if (!canShowAnything(options)) return kNoTerminal;
+  const Outcome<fs::path> root = usableRoot(options.root);
+  if (!root) return root.failure();
+  options.root = *root;
+  if (!options.config.empty()) {
+    const Outcome<fs::path> config = usableConfiguration(options.config);
+    if (!config) return config.failure();
+    options.config = *config;
   }
-  const std::optional<DiskShape> shape = takeReceiverDisk(options.root, errors);
-  if (!shape) return kExitBadCommandLine;
+  const Outcome<DiskShape> shape = takeReceiverDisk(options.root, errors);
+  if (!shape) return shape.failure();
   openConfiguration(options, *shape, errors);
   LoadedPlugin plugin(options.plugin);
-  if (!plugin.isLoaded()) {
-    errors << "quillon-host: " << escapeForTerminal(plugin.error()) << '\n';
-    return kExitBadCommandLine;
-  }
+  if (!plugin.isLoaded()) return Failure(plugin.error());
   FailureNotices notices(errors, options.keys ? &out : nullptr);
   eZapMain* host = eZapMain::instance();
   host->loadRecordings(false);
-  if (options.rebuild) return runRebuild(plugin, options, out, errors);
+  if (options.rebuild) return runRebuild(plugin, options, out);
 
-  int status = 0;
+  Outcome<int> status = 0;
   if (options.keys) {
     host->onRecordingsLoaded([&out](const eZapMain& reloaded) { writeReloadLine(out, reloaded); });
     HeadlessDisplay headless(*options.keys, out);
-    status = runPlugin(plugin, headless, errors);
+    status = runPlugin(plugin, headless);
     host->onRecordingsLoaded(nullptr);
   } else {
     notices.holdWhileDisplayed(true);
-    status = runOnTerminal(plugin, errors);
+    status = runOnTerminal(plugin);
     notices.holdWhileDisplayed(false);
   }
-  if (status == kExitKeysEnded) return status;
-  out << "plugin_exec returned " << status << '\n';
+  if (!status) return status;
+  out << "plugin_exec returned " << *status << '\n';
   writeRecordingsList(out, *host);
   return status;
+}
+
+Outcome<int> programRun(const std::vector<std::string>& arguments, std::ostream& out,
+                        std::ostream& errors) {
+  Outcome<HostOptions> options = parseCommandLine(arguments);
+  if (!options) return options.failure();
+  if (options->help || options->version) {
+    out << (options->help ? usageText() : versionText());
+    return 0;
+  }
+  if (!canShowAnything(*options)) return kNoTerminal;
+  const Outcome<fs::path> programPlace = programDirectory();
+  if (!programPlace) return programPlace.failure();
+  const HostFiles files = locateHostFiles(*programPlace);
+  if (options->plugin.empty()) options->plugin = files.plugin;
+  if (options->root.empty()) {
+    const Outcome<fs::path> demoDisk = demoDiskRoot(files, errors);
+    if (!demoDisk) return demoDisk.failure();
+    options->root = *demoDisk;
+  }
+  setUpMessageCatalogue(files.localeDirectory);
+  return hostRun(std::move(*options), out, errors);
+}
+
+}  // namespace
+
+int runProgram(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& errors) {
+  return statusOf(programRun(arguments, out, errors), errors);
+}
+
+int runHost(HostOptions options, std::ostream& out, std::ostream& errors) {
+  return statusOf(hostRun(std::move(options), out, errors), errors);
 }

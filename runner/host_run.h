@@ -3,17 +3,16 @@
 #pragma once
 
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "runner/command_line.h"
 
-// Exit statuses besides the plug-in's own result.
-inline constexpr int kExitNotWritten = 1;  // --rebuild: the list was not written
-inline constexpr int kExitBadCommandLine = 2;
-inline constexpr int kExitKeysEnded = 3;
-
-// False, with the message written to `errors`, when a run could show nothing: no key script
-// and no terminal. Checked before anything is set up.
-bool canShowAnything(const HostOptions& options, std::ostream& errors);
+// The whole program on `arguments` (those after its name): the command line read, the
+// plug-in, catalogue and demo disk found beside the program or where it is installed, and the
+// host run. Writes to `out` and `errors` as quillon-host writes to standard output and error;
+// returns the exit status.
+int runProgram(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& errors);
 
 // Runs the host with `options`, root and plug-in given (an empty configuration path means the
 // store the disk's shape implies), writing the transcript and the list (or, for --rebuild, the

@@ -11,7 +11,6 @@
 #include <system_error>
 
 #include "disk/receiver_fs.h"
-#include "display/terminal_escape.h"
 #include "runner/user_directories.h"
 
 namespace fs = std::filesystem;
@@ -101,14 +100,10 @@ void syncAndRename(const fs::path& copy, const fs::path& place) {
   }
 }
 
-// "'PATH'", escaped for the terminal.
-std::string quotedForTerminal(const fs::path& path) {
-  return "'" + escapeForTerminal(path.native()) + "'";
-}
-
 }  // namespace
 
-fs::path programDirectory(std::error_code& error) {
+Outcome<fs::path> programDirectory() {
+  std::error_code error;
   // The path the kernel was given to start this program, which needs no /proc to be read.
   const auto* started = reinterpret_cast<const char*>(::getauxval(AT_EXECFN));
   fs::path program;
@@ -121,7 +116,9 @@ fs::path programDirectory(std::error_code& error) {
   // descriptor is closed; the kernel's own record of the program, where /proc shows it, still
   // tells.
   if (error) program = fs::canonical("/proc/self/exe", error);
-  return error ? fs::path() : program.parent_path();
+  if (!error) return program.parent_path();
+  return Failure("cannot tell where this program lies, so its plug-in and files cannot be found: " +
+                 error.message());
 }
 
 HostFiles locateHostFiles(const fs::path& programDirectory) {
@@ -152,24 +149,21 @@ fs::path makeDemoDisk(const fs::path& from, const fs::path& place) {
   return place;
 }
 
-std::optional<fs::path> demoDiskRoot(const HostFiles& files, std::ostream& errors) {
+Outcome<fs::path> demoDiskRoot(const HostFiles& files, std::ostream& notices) {
   if (!files.installed) return files.demoDisk;
   const std::optional<fs::path> dataHome = userDirectory("XDG_DATA_HOME", ".local/share");
   if (!dataHome) {
-    errors << "quillon-host: no home directory to keep your copy of the demo disk in "
-              "(XDG_DATA_HOME and HOME are not set, and the password database names none); give "
-              "--root\n";
-    return std::nullopt;
+    return Failure(
+        "no home directory to keep your copy of the demo disk in (XDG_DATA_HOME and HOME are not "
+        "set, and the password database names none); give --root");
   }
   const fs::path place = *dataHome / "quillon" / "demo-disk";
   try {
     fs::path disk = makeDemoDisk(files.demoDisk, place);
-    errors << "quillon-host: working on your copy of the demo disk in " << quotedForTerminal(disk)
-           << '\n';
+    notices << "quillon-host: working on your copy of the demo disk in " << quoted(disk) << '\n';
     return disk;
   } catch (const std::system_error& failure) {
-    errors << "quillon-host: cannot make your copy of the demo disk in " << quotedForTerminal(place)
-           << ": " << escapeForTerminal(failure.what()) << '\n';
-    return std::nullopt;
+    return Failure("cannot make your copy of the demo disk in " + quoted(place) + ": " +
+                   failure.what());
   }
 }

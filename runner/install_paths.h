@@ -5,9 +5,9 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <ostream>
-#include <system_error>
+
+#include "runner/failure.h"
 
 // The places relative to the program's directory.
 struct HostFileLayout {
@@ -32,9 +32,9 @@ struct HostFiles {
 // The directory of the running program, symbolic links resolved: from the path it was started
 // by, made absolute against the working directory (call it before anything changes that), so
 // that no /proc is needed; where that path leads nowhere (a program started from a descriptor
-// that is closed by now), from /proc/self/exe. Empty, with `error` set, when neither tells: the
-// caller must not guess.
-std::filesystem::path programDirectory(std::error_code& error);
+// that is closed by now), from /proc/self/exe. A failure when neither tells: the caller must
+// not guess.
+Outcome<std::filesystem::path> programDirectory();
 
 // The build tree's files when its plug-in lies beside the program, otherwise the installed ones.
 HostFiles locateHostFiles(const std::filesystem::path& programDirectory);
@@ -42,9 +42,8 @@ HostFiles locateHostFiles(const std::filesystem::path& programDirectory);
 // The receiver root of a run without --root: the demo disk itself in the build tree; once
 // installed, the user's own copy of it, made on first use in quillon/demo-disk of the user's
 // data directory (XDG_DATA_HOME, or ~/.local/share: runner/user_directories.h), whose path goes
-// to `errors`. Nullopt, with the reason in `errors`, when there is no place for it or it cannot
-// be made.
-std::optional<std::filesystem::path> demoDiskRoot(const HostFiles& files, std::ostream& errors);
+// to `notices`. A failure when there is no place for it or it cannot be made.
+Outcome<std::filesystem::path> demoDiskRoot(const HostFiles& files, std::ostream& notices);
 
 // The copy of the demo disk `from` at `place`, made where there is none yet: files,
 // sub-directories and symbolic links (as links), each with its modification time, everything

@@ -1,7 +1,7 @@
 #include "runner/receiver_disk.h"
 
 #include "disk/receiver_fs.h"
-#include "display/terminal_escape.h"
+#include "runner/failure.h"
 #include "runner/user_directories.h"
 
 namespace fs = std::filesystem;
@@ -11,10 +11,6 @@ namespace {
 // The receiver paths that tell a whole root, and the one that tells a hard disk.
 constexpr const char* kWholeRootMarks[] = {"/hdd", "/etc/enigma"};
 constexpr const char* kHardDiskMark = "/movie";
-
-std::string quoted(const fs::path& path) {
-  return "'" + escapeForTerminal(path.native()) + "'";
-}
 
 // `directory` with `receiverPath` below it, as shown in messages.
 std::string below(const fs::path& directory, const char* receiverPath) {

@@ -414,6 +414,8 @@ TEST(CommandLine, MistakesAreReportedWithTheirStatus) {
   } cases[] = {
       {{"--colour"}, "unknown option '--colour'" + tryHelp},
       {{"stray"}, "unexpected argument 'stray'" + tryHelp},
+      {{"--ro", dir, "--keys", "ok"}, "unknown option '--ro'" + tryHelp},
+      {{"--help=yes"}, "unknown option '--help=yes'" + tryHelp},
       {{"--root"}, "option '--root' needs a value" + tryHelp},
       {{"--root=", "--keys", "ok"}, "option '--root' needs a path, not ''" + tryHelp},
       {{"--config=", "--keys", "ok"}, "option '--config' needs a path, not ''" + tryHelp},

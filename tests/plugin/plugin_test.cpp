@@ -36,7 +36,7 @@ class PluginRunTest : public ::testing::Test {
   // Runs plugin_exec on `keys`, which must return 0; returns the transcript.
   std::string run(const std::string& keys) {
     std::ostringstream transcript;
-    HeadlessDisplay display(std::get<std::vector<eRCKey>>(parseKeyScript(keys)), transcript);
+    HeadlessDisplay display(*parseKeyScript(keys), transcript);
     {
       const eActiveDisplay active(display);
       EXPECT_EQ(0, plugin.exec()) << keys;

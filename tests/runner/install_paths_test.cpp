@@ -125,7 +125,7 @@ TEST_F(DemoDiskCopy, AFailedCopyLeavesNoPartOfItBehind) {
 TEST_F(DemoDiskCopy, OnlyAnInstalledDemoDiskIsCopiedIntoTheUsersDataAndItsPathIsShownEscaped) {
   HostFiles files{"quillon.so", "locale", installed_.root(), false};
   std::ostringstream quiet;
-  EXPECT_EQ(files.demoDisk, demoDiskRoot(files, quiet)) << "the build tree's is used as it is";
+  EXPECT_EQ(files.demoDisk, *demoDiskRoot(files, quiet)) << "the build tree's is used as it is";
   EXPECT_EQ("", quiet.str());
 
   files.installed = true;
@@ -135,20 +135,22 @@ TEST_F(DemoDiskCopy, OnlyAnInstalledDemoDiskIsCopiedIntoTheUsersDataAndItsPathIs
   ::unsetenv("XDG_DATA_HOME");
   ASSERT_EQ(0, ::setenv("HOME", data_.root().c_str(), 1));
   std::ostringstream inHome;
-  EXPECT_EQ(data_.root() / ".local/share/quillon/demo-disk", demoDiskRoot(files, inHome))
+  EXPECT_EQ(data_.root() / ".local/share/quillon/demo-disk", *demoDiskRoot(files, inHome))
       << inHome.str();
 
   const std::string dataHome = data_.root().string() + "/\x1B[2J";
   ASSERT_EQ(0, ::setenv("XDG_DATA_HOME", dataHome.c_str(), 1));
   const std::string shown = "'" + data_.root().string() + "/\\x1B[2J/quillon/demo-disk'";
   std::ostringstream made;
-  EXPECT_EQ(fs::path(dataHome) / "quillon/demo-disk", demoDiskRoot(files, made));
+  EXPECT_EQ(fs::path(dataHome) / "quillon/demo-disk", *demoDiskRoot(files, made));
   EXPECT_EQ("quillon-host: working on your copy of the demo disk in " + shown + "\n", made.str());
 
   fs::remove_all(dataHome);
   std::ofstream(dataHome) << "a file where the data home should be\n";
   std::ostringstream failure;
-  EXPECT_EQ(std::nullopt, demoDiskRoot(files, failure));
+  const Outcome<fs::path> none = demoDiskRoot(files, failure);
+  ASSERT_FALSE(none);
+  EXPECT_EQ(kExitBadCommandLine, tell(none.failure(), failure));
   EXPECT_TRUE(failure.str().starts_with("quillon-host: cannot make your copy of the demo disk in " +
                                         shown + ": "))
       << failure.str();
