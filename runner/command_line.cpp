@@ -17,15 +17,10 @@ Failure mistake(std::string line) {
 }
 
 Failure faultFailure(const OptionFault& fault) {
-  switch (fault.kind) {
-    case OptionFault::Kind::unknownOption:
-      return mistake("unknown option '" + fault.argument + "'");
-    case OptionFault::Kind::unexpectedArgument:
-      return mistake("unexpected argument '" + fault.argument + "'");
-    case OptionFault::Kind::missingValue:
-      break;
-  }
-  return mistake("option '" + fault.argument + "' needs a value");
+  using enum OptionFault::Kind;
+  if (fault.kind == missingValue) return mistake("option '" + fault.argument + "' needs a value");
+  return mistake((fault.kind == unknownOption ? "unknown option '" : "unexpected argument '") +
+                 fault.argument + "'");
 }
 
 // A plug-in named without a slash is a file here, not a name for the loader's search.

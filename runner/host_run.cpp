@@ -190,17 +190,14 @@ Outcome<int> runRebuild(const LoadedPlugin& plugin, const HostOptions& options, 
   bool written = false;
   host.onRecordingsLoaded([&written](const eZapMain&) { written = true; });
   RebuildOperator person({options.sortType, options.eventInfo});
-  bool keysEnded = false;
-  {
-    const eActiveDisplay active(person);
-    try {
-      plugin.exec();
-    } catch (const eNoMoreKeys&) {
-      keysEnded = true;
-    }
+  const eActiveDisplay active(person);
+  try {
+    plugin.exec();
+  } catch (const eNoMoreKeys&) {
+    host.onRecordingsLoaded(nullptr);
+    return Failure("rebuild: " + person.problem(), kExitNotWritten);
   }
   host.onRecordingsLoaded(nullptr);
-  if (keysEnded) return Failure("rebuild: " + person.problem(), kExitNotWritten);
   if (!person.rebuildChosen()) {
     return Failure("rebuild: the plug-in returned before its rebuild could be chosen",
                    kExitNotWritten);
