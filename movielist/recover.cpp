@@ -23,10 +23,10 @@
 
 namespace {
 
-constexpr std::string_view kListName = "recordings.epl";
-static_assert(std::string_view(kRecordingsList).ends_with(kListName) &&
-              std::string_view(kRecordingsList).size() ==
-                  std::string_view(kMovieDirectory).size() + 1 + kListName.size());
+// The list's own name in the movie directory, where its temporaries stand beside it.
+constexpr std::string_view kListName =
+    std::string_view(kRecordingsList).substr(std::string_view(kMovieDirectory).size() + 1);
+static_assert(std::string_view(kRecordingsList).starts_with(kMovieDirectory));
 
 // A name that can stand in the list: it ends in ".ts" and fits on one line of the file.
 bool isRecordingName(std::string_view name) {
