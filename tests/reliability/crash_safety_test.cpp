@@ -101,15 +101,14 @@ std::vector<SystemCall> recordSystemCalls(const std::vector<std::string>& comman
   return calls;
 }
 
-// Runs `command` under strace with `action` ("signal=KILL") on entering `call`, or with
-// `action` ("error=ENOSPC") failing `call` and every later call of its name; the program's exit
-// code, or 128 plus the number of the signal that ended it.
+// Runs `command` under strace with `action` ("signal=KILL", "error=ENOSPC") on entering `call`,
+// and on every later call of its name too if `andLater`; the program's exit code, or 128 plus
+// the number of the signal that ended it.
 int runInjected(const std::vector<std::string>& command, const SystemCall& call,
-                const std::string& action) {
+                const std::string& action, bool andLater = false) {
   std::vector<std::string> arguments{"-qq", "-o", "/dev/null",
-                                     "--inject=" + call.name + ":" + action +
-                                         ":when=" + std::to_string(call.ordinal) +
-                                         (action.starts_with("error") ? "+" : ""),
+                                     "--inject=" + call.name + ":" + action + ":when=" +
+                                         std::to_string(call.ordinal) + (andLater ? "+" : ""),
                                      "--"};
   arguments.insert(arguments.end(), command.begin(), command.end());
   return runProgram(QUILLON_STRACE, arguments, {}).status;
@@ -242,9 +241,10 @@ TEST_F(KillSweep, AKillAtAnyCallOrAFailedCallLeavesTheOldOrTheNewFileAndNothingE
                           "EMFILE"});
     }
     for (const auto& [call, error] : failures) {
-      SCOPED_TRACE(call.name + " #" + std::to_string(call.ordinal) + " and on: " + error);
-      EXPECT_EQ(1,
-                runInjected(command(replaced, root.root()), call, std::string("error=") + error));
+      // A full disk fails every write after the first; the sanitizers' own opens must work.
+      SCOPED_TRACE(call.name + " #" + std::to_string(call.ordinal) + ": " + error);
+      EXPECT_EQ(1, runInjected(command(replaced, root.root()), call, std::string("error=") + error,
+                               call.name == "write"));
       EXPECT_EQ(replaced.oldContents, contents(file));
       EXPECT_THAT(names(directory), ElementsAreArray(before));
     }
