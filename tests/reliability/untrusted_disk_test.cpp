@@ -161,6 +161,7 @@ TEST_F(UntrustedReaders, AFileTheHostMayNotReadIsNeitherReadNorReplaced) {
     make(root.recordingsList());
     make(config);
     const auto before = kindOf(config);
+    const auto size = fs::is_regular_file(config) ? fs::file_size(config) : 0;
     const int read = resultInChild(
         [&config, error = error] {
           eZapMain::instance()->loadRecordings(false);
@@ -174,6 +175,7 @@ TEST_F(UntrustedReaders, AFileTheHostMayNotReadIsNeitherReadNorReplaced) {
         20);
     EXPECT_EQ(0, read) << "1: the list was read, 2: the store, 4: replaced, 8: the value lost";
     EXPECT_EQ(before, kindOf(config));
+    EXPECT_EQ(size, fs::is_regular_file(config) ? fs::file_size(config) : 0);
     fs::remove_all(root.recordingsList());
     fs::remove_all(config);
   }
