@@ -4,8 +4,6 @@
 // temporary file beside it, no reload requested.
 #pragma once
 
-#include <asm/unistd.h>
-#include <fcntl.h>
 #include <fiu-control.h>
 #include <fiu.h>
 #include <gmock/gmock.h>
@@ -19,7 +17,6 @@
 #include <vector>
 
 #include "tests/reliability/replaced_files.h"
-#include "tests/reliability/syscall_fault.h"
 #include "tests/support/files.h"
 #include "tests/support/receiver_fixture.h"
 
@@ -56,14 +53,6 @@ class FailurePoint {
   static inline int callsToLetThrough = 0;
   const char* const name_;
 };
-
-// The calls that libfiu cannot wrap (the C library's internal ones, and the *at calls): the
-// kernel fails those, as a full disk does. The temporary file cannot be created, a write finds
-// no space, the rename needs a block the directory cannot get.
-inline constexpr SyscallFault kNoSpaceFaults[] = {
-    {__NR_openat, ENOSPC, SyscallFault::When::HasBits, 2, O_CREAT},
-    {__NR_write, ENOSPC, SyscallFault::When::Above, 0, 2},
-    {__NR_renameat, ENOSPC, SyscallFault::When::Above, 0, 2}};
 
 // Each library call that replacing a file makes failing: no stream, no space, the sync.
 inline constexpr PointFault kReplaceFaults[] = {{"posix/stdio/oc/fdopen", ENOMEM},

@@ -1,9 +1,7 @@
 // Input that no recorder made. Names that whoever filled the disk may have chosen (format
 // directives, bytes that are no UTF-8, leading dashes, list-file tags, the longest names the file
-// system allows) are listed byte for byte and read back exactly as written. Event files with a
-// descriptor across the end of what is read, titles that are no Unicode, or that are no regular
-// files at all (untrusted_disk_test.cpp): a name stays well-formed UTF-8, a record that cannot
-// name falls back to the file name, and nothing stops or stalls the rebuild.
+// system allows) are listed byte for byte and read back exactly as written. Event files
+// that are no regular files: untrusted_disk_test.cpp.
 #include <gmock/gmock.h>
 
 #include <filesystem>
@@ -43,37 +41,6 @@ TEST_F(HostileNames, AreListedByteForByteAndReadBackTheSame) {
     EXPECT_EQ(stem == roomForEvent ? "%s%n%s%n - %99999d" : stem, recording.description) << name;
     EXPECT_EQ("1:0:1:0:0:0:000000:0:0:0:" + recording.path, recording.service) << name;
   }
-}
-
-class HostileEventFiles : public ReceiverTest {
- protected:
-  // The name the rebuild gives "news.ts".
-  static std::string rebuiltName() {
-    if (rebuildRecordingsList(1) != 1 || DirMovieFile.size() != 1) return "(no rebuild)";
-    return DirMovieFile[0].Description;
-  }
-};
-
-TEST_F(HostileEventFiles, ADescriptorAcrossTheEndOfTheReadIsNotSeen) {
-  root.recording("news.ts", 100,
-                 EventBuilder()
-                     .padTo(kEventFileReadSize - 6)
-                     .shortEvent("deu", dvbText("Across"), {})
-                     .bytes());
-  EXPECT_EQ("news", rebuiltName());
-}
-
-// Mends a fault found by event_record_fuzzer: in a title of the UTF-8 table, forms beyond
-// U+10FFFF went through the converter into the name.
-TEST_F(HostileEventFiles, CharactersBeyondUnicodeAreLeftOutOfAName) {
-  const std::string title =
-      "a\xF4\x90\x80\x80"
-      "b\xF9\xAA\xAA\xAA\xAA"
-      "c\xFC\x84\x80\x80\x80\x80"
-      "d\xF0\x9F\x8E\xAC";
-  root.recording("news.ts", 100,
-                 EventBuilder().shortEvent("deu", dvbText({0x15}, title), {}).bytes());
-  EXPECT_EQ("abcd\xF0\x9F\x8E\xAC", rebuiltName());
 }
 
 }  // namespace
