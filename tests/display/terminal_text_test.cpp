@@ -14,22 +14,6 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(TerminalColumns, CountsColumnsNotBytesOrCharacters) {
-  const struct {
-    const char* name;
-    std::string text;
-    int columns;
-  } cases[] = {
-      {"ASCII", "Info", 4},
-      {"German umlauts and sharp s", "Grüße", 5},
-      {"Cyrillic", "Привет", 6},
-      {"Greek with tonos", "Καλημέρα", 8},
-      {"CJK, two columns each", "日本語", 6},
-      {"a combining accent takes none", "e\u0301te\u0301", 3},
-  };
-  for (const auto& each : cases) EXPECT_EQ(each.columns, terminalColumns(each.text)) << each.name;
-}
-
 TEST(WrapToColumns, BreaksBetweenWordsAndInsideWordsLongerThanALine) {
   const struct {
     const char* name;

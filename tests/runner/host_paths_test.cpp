@@ -103,10 +103,8 @@ TEST(HostPaths, AHardDisksSettingsAreTheUsersOwn) {
       {nullptr, nullptr, nullptr, std::nullopt},
   };
   for (const auto& each : cases) {
-    SCOPED_TRACE(std::string(each.configHome ? each.configHome : "(unset)") + ", " +
-                 (each.home ? each.home : "(unset)") + ", " +
-                 (each.passwordHome ? each.passwordHome : "(none)"));
-    EXPECT_EQ(each.file, userConfigFile(each.configHome, each.home, each.passwordHome));
+    EXPECT_EQ(each.file, userConfigFile(each.configHome, each.home, each.passwordHome))
+        << "row " << &each - cases;
   }
 }
 

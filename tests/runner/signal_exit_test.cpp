@@ -16,14 +16,11 @@ namespace {
 
 int reportFd = -1;
 
-void first() noexcept {
-  ::write(reportFd, "1", 1);
-}
-void second() noexcept {
-  ::write(reportFd, "2", 1);
-}
-void removed() noexcept {
-  ::write(reportFd, "x", 1);
+// A clean-up that reports `name`.
+template <char name>
+void report() noexcept {
+  static constexpr char kName = name;
+  ::write(reportFd, &kName, 1);
 }
 
 struct Ending {
@@ -45,10 +42,10 @@ Ending endChildBy(int signalNumber, bool ignoredAtStart = false) {
     ::setrlimit(RLIMIT_CORE, &noCoreDump);
     if (ignoredAtStart) ::signal(signalNumber, SIG_IGN);
     signal_exit::install();
-    signal_exit::addCleanup(first);
-    signal_exit::addCleanup(removed);
-    signal_exit::addCleanup(second);
-    signal_exit::removeCleanup(removed);
+    signal_exit::addCleanup(report<'1'>);
+    signal_exit::addCleanup(report<'x'>);
+    signal_exit::addCleanup(report<'2'>);
+    signal_exit::removeCleanup(report<'x'>);
     ::raise(signalNumber);
     std::_Exit(0);
   }
