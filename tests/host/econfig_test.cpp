@@ -6,11 +6,8 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <iterator>
 #include <limits>
 #include <string>
 
@@ -124,50 +121,6 @@ TEST_F(ConfigStore, KeyTheFileCannotHoldIsRefused) {
   }
   EXPECT_EQ(-1, store.setKey(nullptr, 5));
   EXPECT_EQ("/a=1\n", readFile(file_));
-}
-
-// Mends a fault: a store that could not read its file started empty and replaced the file at
-// the next setKey, with every other setting in it lost.
-TEST_F(ConfigStore, AFileThatCannotBeReadIsNeverReplaced) {
-  std::string large;
-  while (large.size() <= eConfig::kFileLimit) large += "# a long comment of the user's own\n";
-  const struct {
-    const char* what;
-    std::function<void()> make;
-    int error;
-  } cases[] = {
-      {"over the limit", [&] { std::ofstream(file_, std::ios::binary) << large << "/a=1\n"; },
-       EFBIG},
-      {"a directory", [this] { fs::create_directory(file_); }, EISDIR},
-      {"a link to a FIFO",
-       [this] {
-         ASSERT_EQ(0, ::mkfifo((directory_ / "fifo").c_str(), 0644));
-         fs::create_symlink("fifo", file_);
-       },
-       EINVAL},
-  };
-  for (const auto& each : cases) {
-    SCOPED_TRACE(each.what);
-    each.make();
-    const auto before = fs::symlink_status(file_).type();
-    const std::string contents = fs::is_regular_file(file_) ? readFile(file_) : "";
-    eConfig store;
-    store.open(file_);
-    EXPECT_TRUE(store.unreadable());
-    EXPECT_EQ(each.error, store.readError());
-    EXPECT_EQ(-1, store.setKey("/a", 2));
-    EXPECT_EQ(2, valueOf(store, "/a")) << "kept for this run";
-    EXPECT_EQ(before, fs::symlink_status(file_).type());
-    if (!contents.empty()) {
-      EXPECT_EQ(contents, readFile(file_));
-    }
-    fs::remove_all(directory_);
-    fs::create_directory(directory_);
-  }
-  eConfig store;
-  store.open(file_);
-  EXPECT_FALSE(store.unreadable()) << "a missing file is an empty store";
-  EXPECT_EQ(0, store.setKey("/a", 2));
 }
 
 }  // namespace
