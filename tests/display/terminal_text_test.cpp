@@ -14,23 +14,6 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(TerminalColumns, CountsColumnsNotBytesOrCharacters) {
-  const struct {
-    const char* name;
-    std::string text;
-    int columns;
-  } cases[] = {
-      {"empty", "", 0},
-      {"ASCII", "Info", 4},
-      {"German umlauts and sharp s", "Grüße", 5},
-      {"Cyrillic", "Привет", 6},
-      {"Greek with tonos", "Καλημέρα", 8},
-      {"CJK, two columns each", "日本語", 6},
-      {"a combining accent takes none", "e\u0301te\u0301", 3},
-  };
-  for (const auto& each : cases) EXPECT_EQ(each.columns, terminalColumns(each.text)) << each.name;
-}
-
 TEST(WrapToColumns, BreaksBetweenWordsAndInsideWordsLongerThanALine) {
   const struct {
     const char* name;
@@ -55,7 +38,6 @@ TEST(WrapToColumns, BreaksBetweenWordsAndInsideWordsLongerThanALine) {
        "abc 日本語",
        5,
        {"abc", "日本", "語"}},
-      {"CJK two columns a character", "日本語のテキスト", 5, {"日本", "語の", "テキ", "スト"}},
       {"a combining accent stays with its letter",
        "e\u0301e\u0301e\u0301e\u0301e\u0301",
        4,
@@ -102,25 +84,19 @@ TEST(TerminalEscape, ControlsAndMalformedBytesAreShownByteForByte) {
       {"plain text and a backslash", "Tatort - a\\b.ts", "Tatort - a\\b.ts"},
       {"accents, Cyrillic, CJK and four-byte characters", "Grüße Новости 東京 \xF0\x9F\x8E\xAC",
        "Grüße Новости 東京 \xF0\x9F\x8E\xAC"},
-      {"clear screen", "a\x1B[2Jb", "a\\x1B[2Jb"},
-      {"window title (OSC ... BEL)", "\x1B]0;owned\x07", "\\x1B]0;owned\\x07"},
+      {"clear screen, window title (OSC ... BEL)", "a\x1B[2J\x1B]0;owned\x07",
+       "a\\x1B[2J\\x1B]0;owned\\x07"},
       {"line feed, tab, NUL and DEL", "a\nb\tc\0d\x7F"s, "a\\x0Ab\\x09c\\x00d\\x7F"},
       {"C1 controls: CSI and NEL as UTF-8",
        "\xC2\x9B"
        "2J\xC2\x85",
        "\\xC2\\x9B2J\\xC2\\x85"},
       {"U+00A0 is printable", "\xC2\xA0", "\xC2\xA0"},
-      {"a lone C1 byte",
-       "a\x9B"
-       "b",
-       "a\\x9Bb"},
-      {"overlong slash", "\xC0\xAF", "\\xC0\\xAF"},
-      {"overlong three- and four-byte forms", "\xE0\x9F\xBF\xF0\x8F\xBF\xBF",
-       "\\xE0\\x9F\\xBF\\xF0\\x8F\\xBF\\xBF"},
-      {"surrogate", "\xED\xA0\x80", "\\xED\\xA0\\x80"},
-      {"beyond U+10FFFF", "\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},
+      {"overlong forms, a surrogate, beyond U+10FFFF",
+       "\xC0\xAF\xE0\x9F\xBF\xF0\x8F\xBF\xBF\xED\xA0\x80\xF4\x90\x80\x80",
+       "\\xC0\\xAF\\xE0\\x9F\\xBF\\xF0\\x8F\\xBF\\xBF\\xED\\xA0\\x80\\xF4\\x90\\x80\\x80"},
       {"cut off at the end", "ab\xE6\x9D", "ab\\xE6\\x9D"},
-      {"Latin-1 byte", "M\xFCller", "M\\xFCller"},
+      {"Latin-1 byte, a lone C1 byte", "M\xFCller\x9B", "M\\xFCller\\x9B"},
       {"right-to-left override and its end", "a\u202Egnp.exe\u202C",
        "a\\xE2\\x80\\xAEgnp.exe\\xE2\\x80\\xAC"},
       {"joiners, soft hyphen and the neighbours of the ranges stay",

@@ -37,14 +37,6 @@ TEST_F(ListFileTest, OneMovieIsExactlyFiveLinesAndIsWhatTheHostReloads) {
   EXPECT_EQ("/hdd/movie/Tatort.ts", loaded[0].path);
 }
 
-TEST_F(ListFileTest, NoMoviesLeavesTheOldListAndAsksNoReload) {
-  root.file("recordings.epl", kOldList);
-  root.file("readme.txt", "no movies here");
-  EXPECT_EQ(0, rebuildRecordingsList(1));
-  EXPECT_EQ(kOldList, root.readRecordingsList());
-  EXPECT_EQ(0, reloads());
-}
-
 // Mends a fault: a rebuild wrote a list over the host's reading limit, said "Movies recovered
 // successfully.", and the host then read no movies from it. A list the host would not read is
 // not written: the old one stays.

@@ -1,8 +1,9 @@
-// Where quillon-host finds its files, and the user's copy of an installed demo disk that a run
-// works on: in the user's data directory, writable, links as links, made once and reused, and
-// no part of it left behind when the copy fails. That the copy is the demo disk entry for entry,
-// time for time, and that two runs share it, is checked on the installed program
-// (tests/package/check-installed-host).
+// The user's copy of an installed demo disk that a run works on: in the user's data directory,
+// writable, links as links, made once and reused, and no part of it left behind when the copy
+// fails. That the copy is the demo disk entry for entry, time for time, that two runs share it,
+// and where an installed program finds its files, is checked on the installed program
+// (tests/package/check-installed-host); every end-to-end test finds the plug-in beside the
+// program in the build tree.
 #include "runner/install_paths.h"
 
 #include <stdlib.h>
@@ -24,35 +25,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// A program directory with a plug-in beside it is the build tree's; without, the installed
-// layout applies, the plug-in there or not, and its paths are normalised.
-TEST(LocateHostFiles, ThePlugInBesideTheProgramMarksTheBuildTree) {
-  const struct {
-    const char* name;
-    const HostFileLayout* present;  // whose plug-in exists, if any
-    const HostFileLayout& expected;
-  } cases[] = {{"plug-in beside", &kBuildTreeLayout, kBuildTreeLayout},
-               {"plug-in installed", &kInstalledLayout, kInstalledLayout},
-               {"no plug-in", nullptr, kInstalledLayout}};
-  for (const auto& each : cases) {
-    const fixtures::ReceiverRoot scratch = fixtures::ReceiverRoot::temporary();
-    const fs::path program = scratch.root() / "usr" / "bin";
-    fs::create_directories(program);
-    if (each.present) {
-      const fs::path plugin = program / each.present->plugin;
-      fs::create_directories(plugin.parent_path());
-      std::ofstream(plugin) << "ELF";
-    }
-    const HostFiles files = locateHostFiles(program);
-    EXPECT_EQ(each.expected.installed, files.installed) << each.name;
-    EXPECT_EQ((program / each.expected.plugin).lexically_normal(), files.plugin) << each.name;
-    EXPECT_EQ((program / each.expected.demoDisk).lexically_normal(), files.demoDisk) << each.name;
-    for (const fs::path& path : {files.plugin, files.localeDirectory, files.demoDisk}) {
-      EXPECT_EQ(path, path.lexically_normal()) << each.name;
-    }
-  }
-}
 
 // The demo disk as installed: read-only files and directories, a link dated by itself.
 class DemoDiskCopy : public testing::Test {
