@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gmock/gmock.h>
@@ -18,6 +17,7 @@
 
 #include "fixtures/event_builder.h"
 #include "fixtures/receiver_builder.h"
+#include "tests/support/child_process.h"
 #include "tests/support/files.h"
 #include "tests/support/host_process.h"
 
@@ -104,34 +104,25 @@ TEST(ProgramStart, WorksWithoutProc) {
 // (fexecve of a close-on-exec descriptor: its path is "/dev/fd/N", which then leads nowhere),
 // with /proc or in a mount namespace of its own without it; its status and standard error.
 HostRun startedFromADescriptor(const fs::path& root, bool withProc) {
-  int errors[2];
-  if (::pipe2(errors, O_CLOEXEC) != 0) return {};
-  const pid_t child = ::fork();
-  if (child == 0) {
+  const fs::path errors = root / "errors";
+  HostRun run;
+  run.status = testsupport::resultInChild([&] {
     if (!withProc && (::unshare(CLONE_NEWNS) != 0 ||
                       ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
                       ::mount("none", "/proc", "tmpfs", 0, "size=64k") != 0))
-      std::_Exit(99);
+      return 99;
     // Far above any descriptor the program opens before it asks where it lies.
     const int program = ::fcntl(::open(kHost.c_str(), O_RDONLY | O_CLOEXEC), F_DUPFD_CLOEXEC, 100);
     ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
-    ::dup2(errors[1], STDERR_FILENO);
+    ::dup2(::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
     std::string words[] = {"quillon-host", "--root", root.string(), "--keys", "exit exit exit"};
     char* arguments[] = {words[0].data(), words[1].data(), words[2].data(),
                          words[3].data(), words[4].data(), nullptr};
     char* environment[] = {nullptr};
     ::fexecve(program, arguments, environment);
-    std::_Exit(127);
-  }
-  ::close(errors[1]);
-  HostRun run;
-  char buffer[256];
-  for (ssize_t count; (count = ::read(errors[0], buffer, sizeof buffer)) > 0;)
-    run.errors.append(buffer, static_cast<std::size_t>(count));
-  ::close(errors[0]);
-  int status = 0;
-  if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status))
-    run.status = WEXITSTATUS(status);
+    return 127;
+  });
+  run.errors = testsupport::contents(errors).value_or("");
   return run;
 }
 

@@ -1,7 +1,8 @@
-// quillon-host in a real terminal: tmux runs it in a pane of a chosen size, and what the pane
-// shows is read back with capture-pane. The frame must stay whole at any size the display
-// accepts, a resize must lay it out anew, a signal must end it with the terminal restored, and
-// a stop must give the terminal back to the shell and `fg` take it again, every key working.
+// quillon-host in a real terminal: tmux runs it in a pane of a chosen size, as the job of an
+// interactive shell, and what the pane shows is read back with capture-pane. The frame must stay
+// whole at any size the display accepts, a resize must lay it out anew, a signal must end it with
+// the terminal restored, and a stop must give the terminal back to the shell and `fg` take it
+// again, every key working.
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -25,43 +26,20 @@ namespace {
 
 const std::string kTmux = QUILLON_TMUX_PATH;
 const std::string kHost = QUILLON_HOST_PATH;
-// Runs a program ("$@") in the foreground as a login shell would and notes its process id in
-// "$0.pid" and its exit status in "$0". The shell catches SIGINT itself, so that Ctrl-C ends only
-// the program (which starts with the default action, not the shell's catcher).
-const char* const kShell =
-    "trap : INT; /bin/sh -c 'echo $$ >\"$0\"; exec \"$@\"' \"$0.pid\" \"$@\"; echo $? >\"$0\"";
 
-// What runs in the pane: quillon-host itself, or an interactive shell with job control, into
-// which the test types the command that runs quillon-host.
-enum class Shell { none, interactive };
-
-// A detached tmux server of its own, with one pane that runs quillon-host on `root` and, when
-// it has ended, writes the status a shell shows to a file; the pane stays after the program
-// ends, so that the terminal's state can be read.
+// A detached tmux server of its own, with one pane: an interactive shell with job control, in
+// which the test has typed the command that runs quillon-host on `root`, as a user would.
 class TerminalPane {
  public:
-  TerminalPane(const fixtures::ReceiverRoot& root, TerminalSize size, const std::string& language,
-               Shell shell = Shell::none)
-      : socket_((root.root() / "tmux.socket").string()),
-        configuration_((root.root() / "tmux.conf").string()),
-        report_(root.root() / "exit-status") {
-    std::ofstream(configuration_) << "set -g remain-on-exit on\n";
-    const std::string columns = std::to_string(size.columns), lines = std::to_string(size.lines);
-    std::vector<std::string> command = {"new-session", "-d",    "-s", "quillon",
-                                        "-x",          columns, "-y", lines};
-    const std::vector<std::string> environment = {"LC_ALL=C.UTF-8", "LANGUAGE=" + language,
-                                                  "PS1=$ ", "HISTFILE="};
-    if (shell == Shell::none) {
-      command.insert(command.end(), {"/bin/sh", "-c", kShell, report_.string(), kHost, "--root",
-                                     root.root().string()});
-      tmux(command, environment);
-      return;
-    }
-    command.insert(command.end(), {"bash", "--norc", "--noprofile", "-i"});
-    tmux(command, environment);
-    // quillon-host as the shell's job, its process id noted; the status is asked for at the end.
-    type("/bin/sh -c 'echo $$ >" + report_.string() + ".pid; exec " + kHost + " --root " +
-         root.root().string() + "'");
+  TerminalPane(const fixtures::ReceiverRoot& root, TerminalSize size, const std::string& language)
+      : socket_((root.root() / "tmux.socket").string()), report_(root.root() / "exit-status") {
+    tmux({"new-session", "-d", "-s", "quillon", "-x", std::to_string(size.columns), "-y",
+          std::to_string(size.lines), "bash", "--norc", "--noprofile", "-i"},
+         {"LC_ALL=C.UTF-8", "PS1=$ ", "HISTFILE="});
+    // quillon-host as the shell's job, in `language` (the shell's own messages stay in English),
+    // its process id noted; the status is asked for at the end.
+    type("LANGUAGE=" + language + " /bin/sh -c 'echo $$ >" + report_.string() + ".pid; exec " +
+         kHost + " --root " + root.root().string() + "'");
   }
   ~TerminalPane() { tmux({"kill-server"}); }
 
@@ -82,12 +60,14 @@ class TerminalPane {
     tmux({"resize-window", "-t", "quillon", "-x", std::to_string(size.columns), "-y",
           std::to_string(size.lines)});
   }
-  // The status a shell would show for quillon-host; empty while it runs (in an interactive
-  // shell, until askForExitStatus).
-  void askForExitStatus() { type("echo $? >" + report_.string()); }
-  std::string exitStatus() const {
+  // The status the shell shows for quillon-host, asked for once it has ended; empty if it
+  // does not end.
+  std::string exitStatus() {
+    const pid_t program = programId();
+    if (program <= 0 || !waitUntil([program] { return ::kill(program, 0) != 0; })) return "";
+    type("echo $? >" + report_.string());
     std::string status;
-    std::ifstream(report_) >> status;
+    waitUntil([&] { return static_cast<bool>(std::ifstream(report_) >> status); });
     return status;
   }
   // The process id of quillon-host; 0 until it has started.
@@ -114,12 +94,11 @@ class TerminalPane {
 
  private:
   std::string tmux(std::vector<std::string> arguments, std::vector<std::string> environment = {}) {
-    arguments.insert(arguments.begin(), {"-u", "-S", socket_, "-f", configuration_});
+    arguments.insert(arguments.begin(), {"-u", "-S", socket_, "-f", "/dev/null"});
     return runProgram(kTmux, arguments, environment).out;
   }
 
   std::string socket_;
-  std::string configuration_;
   std::filesystem::path report_;
 };
 
@@ -165,28 +144,35 @@ bool shows(const std::vector<std::string>& screen, const std::string& text) {
   return false;
 }
 
-class RealTerminal : public testing::Test {
- protected:
-  void SetUp() override {
-    const std::string unavailable = QUILLON_TERMINAL_UNAVAILABLE;
-    if (!unavailable.empty()) GTEST_SKIP() << unavailable;
-  }
-};
-
-// In both languages the help line of the event-information row is wider than the window;
-// it used to run over the right-hand border. Ctrl-C ends one run, SIGTERM the other.
-TEST_F(RealTerminal, TheFrameStaysWholeAtEverySizeAndASignalEndsItWithTheTerminalRestored) {
+// In both languages the help line of the event-information row is wider than the window; it
+// used to run over the right-hand border. Mends two faults more: Ctrl-Z, then `fg`, left keypad
+// mode off, so that the first arrow key came as ESC [ A, was read as Escape and closed the
+// window; and Ctrl-\ (SIGQUIT) ended the program with the terminal as ncurses had it. A stop
+// gives the terminal back to the shell where it can (SIGSTOP cannot be caught); `fg` brings the
+// display back, at the terminal's size of then, with every key reading as itself. Each run is
+// ended by a signal of its own, and the terminal is given back.
+TEST(RealTerminal, TheFrameStaysWholeAtEverySizeAStopComesBackAndASignalEndsIt) {
+  const std::string unavailable = QUILLON_TERMINAL_UNAVAILABLE;
+  if (!unavailable.empty()) GTEST_SKIP() << unavailable;
   const struct {
     std::string language;
     std::string help;      // the last word of the wrapped help line
     std::string tooSmall;  // the start of the notice of a terminal too small
-    bool terminate;        // SIGTERM rather than Ctrl-C
-  } cases[] = {{"en", "name", "Terminal too small: 30x10,", false},
-               {"de", "EIT-Datei zu nehmen", "Terminal zu klein: 30x10,", true}};
+    const char* end;       // the keys that end the run; SIGTERM when empty
+    const char* status;    // as the shell shows it
+    bool stops;            // stopped and brought back twice before it ends
+  } cases[] = {{"en", "name", "Terminal too small: 30x10,", "C-c", "130", false},
+               {"de", "EIT-Datei zu nehmen", "Terminal zu klein: 30x10,", "", "143", false},
+               {"en", "name", "Terminal too small: 30x10,", "C-\\", "131", true}};
+  rlimit coreLimit = {};
+  ASSERT_EQ(0, ::getrlimit(RLIMIT_CORE, &coreLimit));
+  const rlimit noCoreDump = {0, coreLimit.rlim_max};  // Ctrl-\ would leave one
   for (const auto& each : cases) {
-    SCOPED_TRACE(each.language);
+    SCOPED_TRACE(each.language + " " + each.status);
     const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+    ASSERT_EQ(0, ::setrlimit(RLIMIT_CORE, &noCoreDump));
     TerminalPane pane(root, {80, 24}, each.language);
+    ::setrlimit(RLIMIT_CORE, &coreLimit);
     ASSERT_TRUE(pane.waitUntil([&] { return frameFault(pane.screen()).empty(); }))
         << frameFault(pane.screen());
     pane.press("Escape");
@@ -196,6 +182,8 @@ TEST_F(RealTerminal, TheFrameStaysWholeAtEverySizeAndASignalEndsItWithTheTermina
       return shows(screen, "│ " + each.help + " ") && frameFault(screen).empty();
     };
     EXPECT_TRUE(pane.waitUntil(helpShownWhole)) << frameFault(pane.screen());
+    const pid_t program = pane.programId();
+    ASSERT_GT(program, 0);
 
     pane.resize({60, 16});
     EXPECT_TRUE(pane.waitUntil([&] { return pane.screen().size() == 16 && helpShownWhole(); }))
@@ -210,81 +198,48 @@ TEST_F(RealTerminal, TheFrameStaysWholeAtEverySizeAndASignalEndsItWithTheTermina
     EXPECT_TRUE(pane.waitUntil(helpShownWhole)) << frameFault(pane.screen());
     EXPECT_TRUE(shows(pane.screen(), "[x] "));
 
-    if (each.terminate) {
-      ASSERT_GT(pane.programId(), 0);
-      ASSERT_EQ(0, ::kill(pane.programId(), SIGTERM));
-    } else {
-      pane.press("C-c");
+    for (const bool ctrlZ : {true, false}) {  // else SIGSTOP from elsewhere
+      if (!each.stops) break;
+      SCOPED_TRACE(ctrlZ ? "Ctrl-Z" : "SIGSTOP");
+      if (ctrlZ) {
+        pane.press("C-z");
+        // Given back before the stop: the ordinary screen, the keypad's normal keys, the cursor.
+        EXPECT_TRUE(pane.waitUntil([&] { return shows(pane.screen(), "Stopped"); }));
+        EXPECT_EQ("0 0 1", pane.query("#{alternate_on} #{keypad_cursor_flag} #{cursor_flag}"));
+      } else {
+        ASSERT_EQ(0, ::kill(program, SIGSTOP));
+        EXPECT_TRUE(pane.waitUntil([&] { return shows(pane.screen(), "Stopped"); }));
+      }
+      // No SIGWINCH reaches a stopped program: it must measure the terminal when it goes on.
+      pane.resize({60, 16});
+      pane.type("fg");
+      EXPECT_TRUE(pane.waitUntil([&] {
+        return pane.screen().size() == 16 && helpShownWhole() &&
+               pane.query("#{alternate_on} #{keypad_cursor_flag}") == "1 1";
+      })) << frameFault(pane.screen());
+      pane.press("Up");
+      EXPECT_TRUE(pane.waitUntil([&] {
+        const std::vector<std::string> screen = pane.screen();
+        return !shows(screen, "│ " + each.help + " ") && frameFault(screen).empty();
+      })) << frameFault(pane.screen());
+      pane.press("Down");
+      EXPECT_TRUE(pane.waitUntil(helpShownWhole)) << frameFault(pane.screen());
+      pane.resize({80, 24});
     }
-    ASSERT_TRUE(pane.waitUntil([&] { return !pane.exitStatus().empty(); }));
-    EXPECT_EQ(each.terminate ? "143" : "130", pane.exitStatus());
-    EXPECT_EQ("0 0", pane.query("#{alternate_on} #{keypad_cursor_flag}"));
-    EXPECT_FALSE(shows(pane.screen(), "┌"));
-  }
-}
 
-// Mends two faults: Ctrl-Z, then `fg`, left keypad mode off, so that the first arrow key came as
-// ESC [ A, was read as Escape and closed the window; and Ctrl-\ (SIGQUIT) ended the program
-// with the terminal as ncurses had it. A stop gives the terminal back to the shell where it can
-// (SIGSTOP cannot be caught); `fg` brings the display back, at the terminal's size of then, with
-// every key reading as itself. Run in an interactive shell, as a user meets it.
-TEST_F(RealTerminal, AStoppedRunComesBackWithEveryKeyAndCtrlBackslashEndsIt) {
-  rlimit coreLimit = {};
-  ASSERT_EQ(0, ::getrlimit(RLIMIT_CORE, &coreLimit));
-  const rlimit noCoreDump = {0, coreLimit.rlim_max};  // Ctrl-\ would leave one
-  ASSERT_EQ(0, ::setrlimit(RLIMIT_CORE, &noCoreDump));
-  const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
-  TerminalPane pane(root, {80, 24}, "en", Shell::interactive);
-  ::setrlimit(RLIMIT_CORE, &coreLimit);
-  const auto frameWhole = [&] { return frameFault(pane.screen()).empty(); };
-  ASSERT_TRUE(pane.waitUntil(frameWhole)) << frameFault(pane.screen());
-  pane.press("Escape");
-  const auto rowShown = [&](const std::string& help) {
-    return [&pane, help] {
-      const std::vector<std::string> screen = pane.screen();
-      return shows(screen, "│ " + help) && frameFault(screen).empty();
-    };
-  };
-  ASSERT_TRUE(pane.waitUntil(rowShown("Select sort type"))) << frameFault(pane.screen());
-  const pid_t program = pane.programId();
-  ASSERT_GT(program, 0);
-
-  const struct {
-    const char* how;
-    bool ctrlZ;  // else SIGSTOP from elsewhere
-  } stops[] = {{"Ctrl-Z", true}, {"SIGSTOP", false}};
-  for (const auto& stop : stops) {
-    SCOPED_TRACE(stop.how);
-    if (stop.ctrlZ) {
-      pane.press("C-z");
-      // Given back before the stop: the ordinary screen, the keypad's normal keys, the cursor.
-      EXPECT_TRUE(pane.waitUntil([&] { return shows(pane.screen(), "Stopped"); }));
-      EXPECT_EQ("0 0 1", pane.query("#{alternate_on} #{keypad_cursor_flag} #{cursor_flag}"));
+    if (*each.end != '\0') {
+      pane.press(each.end);
     } else {
-      ASSERT_EQ(0, ::kill(program, SIGSTOP));
-      EXPECT_TRUE(pane.waitUntil([&] { return shows(pane.screen(), "Stopped"); }));
+      ASSERT_EQ(0, ::kill(program, SIGTERM));
     }
-    // No SIGWINCH reaches a stopped program: it must measure the terminal when it goes on.
-    pane.resize({60, 16});
-    pane.type("fg");
-    EXPECT_TRUE(pane.waitUntil([&] {
-      return pane.screen().size() == 16 && rowShown("Select sort type")() &&
-             pane.query("#{alternate_on} #{keypad_cursor_flag}") == "1 1";
-    })) << frameFault(pane.screen());
-    pane.press("Down");
-    EXPECT_TRUE(pane.waitUntil(rowShown("Enable to use"))) << frameFault(pane.screen());
-    pane.press("Up");
-    EXPECT_TRUE(pane.waitUntil(rowShown("Select sort type"))) << frameFault(pane.screen());
-    pane.resize({80, 24});
+    EXPECT_EQ(each.status, pane.exitStatus());
+    EXPECT_EQ("0 0 1", pane.query("#{alternate_on} #{keypad_cursor_flag} #{cursor_flag}"));
+    // After a SIGSTOP, which leaves the display up for the shell to write over, what tmux keeps
+    // of the ordinary screen is its own: the modes above tell that the terminal was given back.
+    if (!each.stops) {
+      EXPECT_FALSE(shows(pane.screen(), "┌"));
+    }
   }
-
-  pane.press("C-\\");
-  ASSERT_TRUE(pane.waitUntil([&] { return ::kill(program, 0) != 0; }));
-  pane.askForExitStatus();
-  ASSERT_TRUE(pane.waitUntil([&] { return !pane.exitStatus().empty(); }));
-  EXPECT_EQ("131", pane.exitStatus());
-  EXPECT_EQ("0 0 1", pane.query("#{alternate_on} #{keypad_cursor_flag} #{cursor_flag}"));
-  EXPECT_FALSE(shows(pane.screen(), "┌"));
 }
 
 }  // namespace

@@ -22,69 +22,47 @@ namespace {
 
 constexpr const char* kPluginPath = QUILLON_PLUGIN_PATH;
 
-class PluginRunTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    disk::setReceiverRoot(root.root());
-    eConfig::instance()->open(root.root() / "config");
-  }
-  void TearDown() override {
-    eConfig::instance()->open({});
-    disk::setReceiverRoot("/");
-  }
-
-  // Runs plugin_exec on `keys`, which must return 0; returns the transcript.
-  std::string run(const std::string& keys) {
-    std::ostringstream transcript;
-    HeadlessDisplay display(*parseKeyScript(keys), transcript);
-    {
-      const eActiveDisplay active(display);
-      EXPECT_EQ(0, plugin.exec()) << keys;
-    }
-    return transcript.str();
-  }
-
-  static std::vector<std::string> listedPaths() {
-    std::vector<std::string> paths;
-    for (const auto& recording : eZapMain::instance()->recordings())
-      paths.push_back(recording.path);
-    return paths;
-  }
-
+// Two runs of plugin_exec in one load, as the receiver makes them: the second starts from the
+// sort order the first stored, not from the one the object was loaded with, and rebuilds from
+// the disk as it is then, not from the list of the first.
+TEST(PluginRun, TheSecondRunStartsFromTheStoredSortOrderAndRebuildsAfresh) {
   fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
+  disk::setReceiverRoot(root.root());
+  eConfig::instance()->open(root.root() / "config");
   LoadedPlugin plugin{kPluginPath};
-};
-
-TEST_F(PluginRunTest, TheSecondRunStartsFromTheStoredSortOrderAndRebuildsAfresh) {
   ASSERT_TRUE(plugin.isLoaded()) << plugin.error();
   root.recording("b-news.ts", 1767300000);
   root.recording("a-film.ts", 1767400000);
   root.recording("c-holiday.ts", 1767200000);
-  int reloads = 0;
-  eZapMain::instance()->onRecordingsLoaded([&reloads](const eZapMain&) { ++reloads; });
+  const auto run = [&plugin](const std::string& keys) {
+    std::ostringstream transcript;
+    HeadlessDisplay display(*parseKeyScript(keys), transcript);
+    const eActiveDisplay active(display);
+    EXPECT_EQ(0, plugin.exec()) << keys;
+    return transcript.str();
+  };
   run("exit right right down down ok ok exit exit");
-  EXPECT_EQ((std::vector<std::string>{"/hdd/movie/c-holiday.ts", "/hdd/movie/b-news.ts",
-                                      "/hdd/movie/a-film.ts"}),
-            listedPaths());
-
   std::filesystem::remove(root.movieDirectory() / "b-news.ts");
   root.recording("d-late.ts", 1767500000);
   const std::string second = run("exit down down ok ok exit exit");
   EXPECT_NE(std::string::npos,
             second.find("Quillon v2.00\" at (170, 80)\n  > < Sort by Filedate Ascending >"))
       << second;
+  std::vector<std::string> paths;
+  for (const auto& recording : eZapMain::instance()->recordings()) paths.push_back(recording.path);
   EXPECT_EQ((std::vector<std::string>{"/hdd/movie/c-holiday.ts", "/hdd/movie/a-film.ts",
                                       "/hdd/movie/d-late.ts"}),
-            listedPaths());
-  eZapMain::instance()->onRecordingsLoaded(nullptr);
-  EXPECT_EQ(2, reloads);
+            paths);
+  eConfig::instance()->open({});
+  disk::setReceiverRoot("/");
 }
 
-// The global and weak symbols the object defines for whoever loads it, as readelf (which
-// reads an object of any CPU) lists its dynamic symbol table.
-std::set<std::string> definedDynamicSymbols(const std::string& object) {
+// The global and weak symbols the object defines for whoever loads it, as readelf (which reads
+// an object of any CPU) lists its dynamic symbol table: plugin_exec alone.
+TEST(PluginObject, ExportsOnlyPluginExec) {
   std::set<std::string> symbols;
-  std::FILE* table = ::popen(("readelf --dyn-syms -W '" + object + "'").c_str(), "r");
+  std::FILE* table =
+      ::popen(("readelf --dyn-syms -W '" + std::string(kPluginPath) + "'").c_str(), "r");
   char line[1024];
   while (table != nullptr && std::fgets(line, sizeof line, table) != nullptr) {
     std::istringstream fields(line);
@@ -93,12 +71,8 @@ std::set<std::string> definedDynamicSymbols(const std::string& object) {
     if ((bind == "GLOBAL" || bind == "WEAK") && section != "UND" && !name.empty())
       symbols.insert(name.substr(0, name.find('@')));
   }
-  EXPECT_TRUE(table != nullptr && ::pclose(table) == 0) << "readelf failed on " << object;
-  return symbols;
-}
-
-TEST(PluginObject, ExportsOnlyPluginExec) {
-  EXPECT_EQ((std::set<std::string>{"plugin_exec"}), definedDynamicSymbols(kPluginPath));
+  ASSERT_TRUE(table != nullptr && ::pclose(table) == 0) << "readelf failed";
+  EXPECT_EQ((std::set<std::string>{"plugin_exec"}), symbols);
 }
 
 }  // namespace
