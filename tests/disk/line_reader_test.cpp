@@ -36,17 +36,15 @@ TEST(LineReader, SplitsTheSameWholeAndInEveryTwoPieces) {
       {"a\r\nb\r", {"a\r", "b\r"}, {"a\r", "b\r"}},  // a CR is left to the reader
   };
   for (const auto& each : cases) {
-    SCOPED_TRACE(each.text);
-    Lines file;
-    disk::forEachFileLine(each.text, [&file](std::string_view line) { file.emplace_back(line); });
-    Lines shown;
-    disk::forEachShownLine(each.text,
-                           [&shown](std::string_view line) { shown.emplace_back(line); });
-    EXPECT_EQ(each.fileLines, file);
-    EXPECT_EQ(each.shownLines, shown);
-    for (std::size_t cut = 0; cut <= each.text.size(); ++cut) {
-      EXPECT_EQ(each.fileLines, linesInPieces(each.text, cut, false)) << "cut at " << cut;
-      EXPECT_EQ(each.shownLines, linesInPieces(each.text, cut, true)) << "cut at " << cut;
+    for (const bool shown : {false, true}) {
+      SCOPED_TRACE(std::string(each.text) + (shown ? " shown" : " as a file"));
+      const Lines& expected = shown ? each.shownLines : each.fileLines;
+      Lines whole;
+      (shown ? disk::forEachShownLine : disk::forEachFileLine)(
+          each.text, [&whole](std::string_view line) { whole.emplace_back(line); });
+      EXPECT_EQ(expected, whole);
+      for (std::size_t cut = 0; cut <= each.text.size(); ++cut)
+        EXPECT_EQ(expected, linesInPieces(each.text, cut, shown)) << "cut at " << cut;
     }
   }
 }

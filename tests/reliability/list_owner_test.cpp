@@ -28,18 +28,12 @@ constexpr char kOldList[] =
     "#NAME old\n#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/hdd/movie/old.ts\n/hdd/movie/old.ts\n";
 constexpr uid_t kNobody = 65534;
 
-struct stat statusOf(const fs::path& file) {
-  struct stat status = {};
-  ::lstat(file.c_str(), &status);
-  return status;
-}
-
 class ListOwner : public ReceiverTest {
  protected:
-  void SetUp() override {
-    ReceiverTest::SetUp();
-    root.file("recordings.epl", kOldList);
+  ListOwner() {
     root.recording("a.ts", 100);
+    fs::permissions(root.root(), fs::perms::all);
+    fs::permissions(root.root() / "hdd", fs::perms::all);
   }
 };
 
@@ -68,46 +62,39 @@ TEST_F(ListOwner, TheOwnersChoiceSurvivesTheRebuildOrTheListIsLeftAlone) {
       {"another user's, group-readable", 1234, 5678, 0640, false, 0777, 1, 1234, 5678},
       {"root's, made read-only (root may still write it)", 0, 0, 0444, false, 0777, 1, 0, 0},
       {"set-group-id, for a shared group", 0, 5678, 02664, false, 0777, 1, 0, 5678}};
+  const fs::path backup = root.root() / "recordings.backup";  // another name of the list
   for (const auto& each : cases) {
     SCOPED_TRACE(each.what);
     if (::geteuid() != 0 && each.owner != kAsMade) continue;  // needs root
+    fs::remove(backup);
     root.file("recordings.epl", kOldList);
+    fs::create_hard_link(root.recordingsList(), backup);
     ASSERT_TRUE(each.owner == kAsMade ||
                 ::chown(root.recordingsList().c_str(), each.owner, each.group) == 0);
     ASSERT_EQ(0, ::chmod(root.recordingsList().c_str(), each.mode));
-    fs::permissions(root.root(), fs::perms::all);
-    fs::permissions(root.root() / "hdd", fs::perms::all);
     fs::permissions(root.movieDirectory(), fs::perms(each.folder));
-    const char* reason = each.reason;
-    const bool byAnotherUser = each.byAnotherUser;
-    const int rebuilt = resultInChild([reason, byAnotherUser] {
-      if (byAnotherUser && ::geteuid() == 0 &&
+    const int rebuilt = resultInChild([&each] {
+      if (each.byAnotherUser && ::geteuid() == 0 &&
           (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
         return 100;
       }
       const int result = rebuildRecordingsList(0);
-      const bool told =
-          reason == nullptr || disk::lastFileFailure().operation.find(reason) != std::string::npos;
+      const bool told = each.reason == nullptr ||
+                        disk::lastFileFailure().operation.find(each.reason) != std::string::npos;
       return result + (told ? 0 : 10);
     });
     fs::permissions(root.movieDirectory(), fs::perms::all);
     EXPECT_EQ(each.rebuilt, rebuilt);
-    const struct stat status = statusOf(root.recordingsList());
+    struct stat status = {};
+    ASSERT_EQ(0, ::lstat(root.recordingsList().c_str(), &status));
     EXPECT_EQ(each.mode, status.st_mode & 07777);
     EXPECT_EQ(each.rebuilt == 0, kOldList == root.readRecordingsList());
+    EXPECT_EQ(each.rebuilt == 0 ? 2u : 1u, status.st_nlink);
+    EXPECT_EQ(kOldList, testsupport::contents(backup));
     EXPECT_EQ(each.newOwner == kAsMade ? status.st_uid : each.newOwner, status.st_uid);
     EXPECT_EQ(each.newGroup == kAsMade ? status.st_gid : each.newGroup, status.st_gid);
     EXPECT_THAT(testsupport::names(root.movieDirectory(), "."), ::testing::IsEmpty());
   }
-}
-
-TEST_F(ListOwner, AListWithOtherHardLinksIsReplacedAndTheOtherNamesKeepTheOldList) {
-  const fs::path backup = root.root() / "recordings.backup";
-  fs::create_hard_link(root.recordingsList(), backup);
-  EXPECT_EQ(1, rebuildRecordingsList(0));
-  EXPECT_NE(kOldList, root.readRecordingsList());
-  EXPECT_EQ(1u, statusOf(root.recordingsList()).st_nlink);
-  EXPECT_EQ(kOldList, testsupport::contents(backup));
 }
 
 }  // namespace

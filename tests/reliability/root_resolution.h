@@ -1,100 +1,86 @@
-// Links on a receiver disk and where they must lead: every path resolves inside the receiver's
-// root, an absolute link means the same path under the root and ".." stops at the root. The
-// same table is checked with /proc and without it.
+// A receiver disk filled by whoever had it last: links on it and where they must lead. Every
+// path resolves inside the receiver's root, an absolute link means the same path under the root
+// and ".." stops at the root. The same table is checked with /proc and without it.
 #pragma once
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "disk/receiver_fs.h"
-#include "fixtures/receiver_builder.h"
 #include "tests/reliability/special_files.h"
-#include "tests/support/receiver_in_use.h"
+#include "tests/support/receiver_fixture.h"
 
 namespace reliability {
 
-// A receiver root with a file inside, a file outside that the test owns, and links of every
-// kind in the movie directory; the root is the receiver's while the object lives.
-class DiskWithLinks {
- public:
+// Enough ".." to climb from the movie directory past any temporary directory to "/".
+inline const std::string kClimb = "../../../../../../../../../../../..";
+
+// The receiver's root with a file inside (etc/inside.txt), a FIFO and a socket (in hdd), a zero
+// device where the test may make one (`noDevices` says why not), links of every kind in the
+// movie directory, and a file outside that the test owns.
+class DiskWithLinks : public ReceiverTest {
+ protected:
   DiskWithLinks() {
     std::filesystem::create_directories(root.root() / "etc");
     std::ofstream(root.root() / "etc" / "inside.txt") << "inside";
-    std::ofstream(outside.root() / "outside.txt") << "outside";
+    std::ofstream(outsideFile) << "outside";
     makeFifo(root.root() / "hdd" / "fifo");
     makeSocket(root.root() / "hdd" / "socket");
-    const std::string climb = "../../../../../../../../../../../..";
-    const std::string outsideFile = (outside.root() / "outside.txt").string();
-    for (const auto& [name, target] : std::vector<std::pair<std::string, std::string>>{
-             {"absolute", "/etc/inside.txt"},
-             {"relative", "../../etc/inside.txt"},
-             {"climbing", climb + "/etc/inside.txt"},
-             {"winding", "../movie/.././../etc/./inside.txt"},
-             {"chain", "absolute"},
-             {"directory-link", "/etc"},
-             {"out-absolute", outsideFile},
-             {"out-climbing", climb + outsideFile},
-             {"loop-a", "loop-b"},
-             {"loop-b", "loop-a"},
-             {"self", "self"},
-             {"to-fifo", "/hdd/fifo"},
-             {"to-socket", "../socket"},
-             {"to-directory", "/hdd"},
-             {"dangling", "/nothing"}}) {
-      root.symlink(name, target, 100);
-    }
-    inUse.emplace(root.root(), root.root() / "config");
+    for (const Link& link : links()) root.symlink(link.name, link.target, 100);
   }
 
-  // Each case whose outcome differs from the table, one line each; empty when all hold.
-  static std::vector<std::string> failures() {
-    const struct {
-      const char* path;
-      const char* contents;  // or nullptr when reading fails with `error`
-      int error = 0;
-    } cases[] = {
-        {"/hdd/movie/absolute", "inside"},
-        {"/hdd/movie/relative", "inside"},
-        {"/hdd/movie/climbing", "inside"},
-        {"/hdd/movie/winding", "inside"},
-        {"/hdd/movie/chain", "inside"},
-        {"/hdd/movie/directory-link/inside.txt", "inside"},
-        {"/hdd/movie/directory-link/../etc/inside.txt", "inside"},
-        {"../../etc/inside.txt", "inside"},
-        {"/hdd/movie/out-absolute", nullptr, ENOENT},
-        {"/hdd/movie/out-climbing", nullptr, ENOENT},
-        {"/hdd/movie/loop-a", nullptr, ELOOP},
-        {"/hdd/movie/self", nullptr, ELOOP},
-        {"/hdd/movie/to-fifo", nullptr, EINVAL},
-        {"/hdd/fifo", nullptr, EINVAL},
-        {"/hdd/movie/to-socket", nullptr, EINVAL},
-        {"/hdd/movie/to-directory", nullptr, EISDIR},
-        {"/hdd/movie/dangling", nullptr, ENOENT},
-    };
+  // Each path whose outcome differs from the table, one line each; empty when all hold.
+  std::vector<std::string> failures() const {
+    std::vector<std::pair<std::string, int>> reads{
+        {"/hdd/movie/directory-link/inside.txt", 0},
+        {"/hdd/movie/directory-link/../etc/inside.txt", 0},
+        {"../../etc/inside.txt", 0},
+        {"/hdd/fifo", EINVAL}};
+    for (const Link& link : links()) reads.emplace_back("/hdd/movie/" + link.name, link.error);
     std::vector<std::string> failed;
-    for (const auto& each : cases) {
-      std::string contents;
+    for (const auto& [path, error] : reads) {
+      std::string read;
       errno = 0;
-      const bool readable =
-          disk::readRegularFile(disk::receiverRoot(), each.path, 16,
-                                [&contents](std::string_view piece) { contents.append(piece); });
-      const std::string read = readable ? contents : std::string("(error) ") + std::strerror(errno);
-      const std::string expected = each.contents != nullptr
-                                       ? each.contents
-                                       : std::string("(error) ") + std::strerror(each.error);
-      if (read != expected) failed.push_back(std::string(each.path) + ": " + read);
+      if (!disk::readRegularFile(disk::receiverRoot(), path, 16,
+                                 [&read](std::string_view piece) { read.append(piece); }))
+        read = std::strerror(errno);
+      if (read != (error == 0 ? "inside" : std::strerror(error)))
+        failed.push_back(path + ": " + read);
     }
     return failed;
   }
 
-  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
   fixtures::ReceiverRoot outside = fixtures::ReceiverRoot::temporary();
-  std::optional<testsupport::ReceiverInUse> inUse;
+  const std::filesystem::path outsideFile = outside.root() / "outside.txt";
+  const std::string noDevices = makeZeroDevice(root.root() / "zero");
+
+ private:
+  struct Link {
+    std::string name, target;
+    int error;  // reading through the link fails with it; 0: it reads the file inside
+  };
+  std::vector<Link> links() const {
+    return {{"absolute", "/etc/inside.txt", 0},
+            {"relative", "../../etc/inside.txt", 0},
+            {"climbing", kClimb + "/etc/inside.txt", 0},
+            {"winding", "../movie/.././../etc/./inside.txt", 0},
+            {"chain", "absolute", 0},
+            {"directory-link", "/etc", EISDIR},
+            {"out-absolute", outsideFile, ENOENT},
+            {"out-climbing", kClimb + outsideFile.string(), ENOENT},
+            {"loop-a", "loop-b", ELOOP},
+            {"loop-b", "loop-a", ELOOP},
+            {"self", "self", ELOOP},
+            {"to-fifo", "/hdd/fifo", EINVAL},
+            {"to-socket", "../socket", EINVAL},
+            {"to-directory", "/hdd", EISDIR},
+            {"dangling", "/nothing", ENOENT}};
+  }
 };
 
 }  // namespace reliability

@@ -2,12 +2,9 @@
 // sockets and device nodes. Nothing here touches the machine's own /dev.
 #pragma once
 
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -17,24 +14,16 @@
 
 namespace reliability {
 
-inline void makeFifo(const std::filesystem::path& path) {
-  if (::mkfifo(path.c_str(), 0644) != 0)
-    throw std::system_error(errno, std::generic_category(), "mkfifo " + path.string());
+// A FIFO or a socket's file (as a socket bound there leaves it), which anyone may make.
+inline void makeNode(const std::filesystem::path& path, mode_t type) {
+  if (::mknod(path.c_str(), type | 0644, 0) != 0)
+    throw std::system_error(errno, std::generic_category(), "mknod " + path.string());
 }
-
-// A listening socket's file, left behind with the socket closed.
+inline void makeFifo(const std::filesystem::path& path) {
+  makeNode(path, S_IFIFO);
+}
 inline void makeSocket(const std::filesystem::path& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.native().size() >= sizeof address.sun_path)
-    throw std::length_error("socket path too long: " + path.string());
-  std::strcpy(address.sun_path, path.c_str());
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  const bool bound =
-      fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  const int error = errno;
-  if (fd >= 0) ::close(fd);
-  if (!bound) throw std::system_error(error, std::generic_category(), "bind " + path.string());
+  makeNode(path, S_IFSOCK);
 }
 
 // A character device like the system's endless zero device at `path`; empty when made, else

@@ -10,9 +10,9 @@
 #include <gmock/gmock.h>
 
 #include <cerrno>
+#include <deque>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,30 +37,6 @@ std::set<std::string> hiddenNames(const fs::path& directory) {
   return testsupport::names(directory, ".");
 }
 
-// Another writer's temporary file: created, and locked for as long as this object lives.
-class HeldTemporary {
- public:
-  HeldTemporary(const fs::path& directory, const char* name)
-      : directoryFd_(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
-        fd_(::openat(directoryFd_, name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600)) {
-    locked_ = ::write(fd_, "half", 4) == 4 && disk::lockTemporaryFile(directoryFd_, name, fd_) == 0;
-  }
-  HeldTemporary(const HeldTemporary&) = delete;
-  ~HeldTemporary() { release(); }
-
-  bool locked() const { return locked_; }
-  void release() {
-    if (fd_ >= 0) ::close(fd_);
-    if (directoryFd_ >= 0) ::close(directoryFd_);
-    fd_ = directoryFd_ = -1;
-  }
-
- private:
-  int directoryFd_;
-  int fd_;
-  bool locked_ = false;
-};
-
 using StrayTemporaries = ReceiverTest;
 
 // The temporary names of the list: the mark, then eight letters or digits.
@@ -78,58 +54,46 @@ TEST_F(StrayTemporaries, TheRebuildRemovesWhatACrashLeftButNotWhatAWriterHolds) 
   fs::permissions(root.movieDirectory() / temporary("q0Q0q0q0"), fs::perms::owner_read);
   // Names that are no temporary file of the list stay whatever they hold, and so does what is
   // named like one but is no regular file; that is never opened.
-  const std::vector<std::string> others{
-      ".recordings.epl.Ab3xY9",  ".recordings.epl.backup",
-      ".recordings.epl.new",     temporary("Ab3x_9Zq"),
-      temporary("Ab3xY9Z"),      ".settings.~quillon~Ab3xY9Zq",
-      "recordings.epl.Ab3xY9Zq", ".recordings.epl~quillon~Ab3xY9Zq"};
-  for (const std::string& other : others) root.file(other, "someone's");
+  for (const std::string& other : std::vector<std::string>{
+           ".recordings.epl.Ab3xY9", ".recordings.epl.backup", ".recordings.epl.new",
+           temporary("Ab3x_9Zq"), temporary("Ab3xY9Z"), ".settings.~quillon~Ab3xY9Zq",
+           "recordings.epl.Ab3xY9Zq", ".recordings.epl~quillon~Ab3xY9Zq"})
+    root.file(other, "someone's");
   root.directory(temporary("Dir00001"));
   root.symlink(temporary("Lnk00001"), temporary("Ab3xY9Zq"), 100);
   std::vector<std::string> special{temporary("Fif00001"), ".recordings.epl.Fif001"};
   for (const std::string& name : special) makeFifo(root.movieDirectory() / name);
   if (makeZeroDevice(root.movieDirectory() / temporary("Dev00001")).empty())
     special.push_back(temporary("Dev00001"));
-  std::vector<std::unique_ptr<OpenWatch>> watches;
-  for (const std::string& name : special)
-    watches.push_back(std::make_unique<OpenWatch>(root.movieDirectory() / name));
-  HeldTemporary held(root.movieDirectory(), temporary("HeLd0001").c_str());
-  ASSERT_TRUE(held.locked());
+  std::deque<OpenWatch> watches;
+  for (const std::string& name : special) watches.emplace_back(root.movieDirectory() / name);
+  const disk::ReplacedFile otherWriter(disk::receiverRoot(), "/hdd/movie/recordings.epl");
+  ASSERT_TRUE(otherWriter.isOpen());
+  std::set<std::string> staying = hiddenNames(root.movieDirectory());
+  for (const char* left : {"Ab3xY9Zq", "q0Q0q0q0"}) staying.erase(temporary(left));
 
   EXPECT_EQ(1, rebuildRecordingsList(0));
-  std::set<std::string> staying(others.begin(), others.end());
-  staying.insert(special.begin(), special.end());
-  staying.insert({temporary("Dir00001"), temporary("Lnk00001"), temporary("HeLd0001")});
-  std::erase_if(staying, [](const std::string& name) { return !name.starts_with('.'); });
   EXPECT_THAT(hiddenNames(root.movieDirectory()), ElementsAreArray(staying));
   EXPECT_EQ("someone's", testsupport::contents(root.movieDirectory() / "recordings.epl.Ab3xY9Zq"));
-  for (const auto& watch : watches) EXPECT_EQ(0, watch->opens());
-
-  held.release();  // the other writer was killed
-  EXPECT_EQ(1, rebuildRecordingsList(0));
-  EXPECT_EQ(0u, hiddenNames(root.movieDirectory()).count(temporary("HeLd0001")));
+  for (const OpenWatch& watch : watches) EXPECT_EQ(0, watch.opens());
 }
 
 TEST_F(StrayTemporaries, TheStoreReplacesWhatACrashLeftAndFailsWhileAWriterHoldsIt) {
   const fs::path config = root.root() / "config";
   const std::string fixedName = disk::ReplacedFile::fixedTemporaryName("config");
   eConfig& store = *eConfig::instance();
-  ASSERT_EQ(0, store.setKey("/enigma/plugins/quillon/filesort", 2));
   std::ofstream(root.root() / fixedName) << "half=";
   std::ofstream(root.root() / ".config.new") << "the user's own";
-
   EXPECT_EQ(0, store.setKey("/enigma/plugins/quillon/filesort", 3));
   EXPECT_THAT(hiddenNames(root.root()), ElementsAre(".config.new"));
-  EXPECT_EQ("/enigma/plugins/quillon/filesort=3\n", testsupport::contents(config));
-
   {
-    HeldTemporary held(root.root(), fixedName.c_str());
-    ASSERT_TRUE(held.locked());
+    const disk::ReplacedFile otherWriter(disk::machineRoot(), config.string(),
+                                         disk::ReplacedFile::TemporaryName::Fixed);
+    ASSERT_TRUE(otherWriter.isOpen());
     EXPECT_EQ(-1, store.setKey("/enigma/plugins/quillon/filesort", 4));
     EXPECT_THAT(hiddenNames(root.root()), ElementsAre(".config.new", fixedName));
   }
-  EXPECT_EQ(0, store.setKey("/enigma/plugins/quillon/filesort", 5));
-  EXPECT_THAT(hiddenNames(root.root()), ElementsAre(".config.new"));
+  EXPECT_EQ("/enigma/plugins/quillon/filesort=3\n", testsupport::contents(config));
   EXPECT_EQ("the user's own", testsupport::contents(root.root() / ".config.new"));
 }
 

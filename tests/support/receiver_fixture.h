@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,10 +17,7 @@
 
 class ReceiverTest : public ::testing::Test {
  protected:
-  void SetUp() override { inUse_.emplace(root.root(), root.root() / "config"); }
-  void TearDown() override { inUse_.reset(); }
-
-  int reloads() const { return inUse_->reloads(); }
+  int reloads() const { return inUse_.reloads(); }
 
   // The file names of DirMovieFile, in its order.
   static std::vector<std::string> listedNames() {
@@ -43,5 +39,5 @@ class ReceiverTest : public ::testing::Test {
   fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
 
  private:
-  std::optional<testsupport::ReceiverInUse> inUse_;
+  testsupport::ReceiverInUse inUse_{root.root(), root.root() / "config"};
 };
