@@ -8,12 +8,13 @@
 
 #include <gtest/gtest.h>
 
-#include "fixtures/receiver_builder.h"
-#include "tests/support/receiver_in_use.h"
+#include "tests/support/receiver_fixture.h"
 
 namespace {
 
-TEST(CaseFolding, TheFileSystemTypeOrTheCasefoldFlagDecides) {
+using CaseFolding = ReceiverTest;
+
+TEST_F(CaseFolding, TheFileSystemTypeOrTheCasefoldFlagDecides) {
   const struct {
     const char* what;
     std::uint32_t type;
@@ -30,9 +31,7 @@ TEST(CaseFolding, TheFileSystemTypeOrTheCasefoldFlagDecides) {
 }
 
 // The temporary directory of the tests lies on a file system that keeps case apart.
-TEST(CaseFolding, AskedOfADirectoryItReadsItsFileSystem) {
-  fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
-  const testsupport::ReceiverInUse inUse(root.root(), root.root() / "config");
+TEST_F(CaseFolding, AskedOfADirectoryItReadsItsFileSystem) {
   EXPECT_FALSE(disk::namesMayFoldCase(disk::Directory(disk::receiverRoot(), "/hdd/movie")));
   EXPECT_TRUE(disk::namesMayFoldCase(disk::Directory(disk::receiverRoot(), "/no/such/directory")))
       << "a directory that cannot be asked";

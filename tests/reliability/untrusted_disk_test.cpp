@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "movielist/display_name.h"
@@ -154,33 +155,28 @@ TEST_F(UntrustedReaders, AFileTheHostMayNotReadIsNeitherReadNorReplaced) {
 // before that waited for a writer for ever. Whatever is no regular file names its recording by
 // the file name. Device nodes need root to be made; without it they are left out.
 TEST_F(UntrustedReaders, EventFilesThatAreNoRegularFilesAreNeverOpened) {
-  const fs::path eit = root.movieDirectory() / "x.eit";
-  struct Case {
-    const char* name;
-    std::function<void()> make;
-    fs::path watched;
+  const fs::path eit = root.movieDirectory() / "x.eit", zero = root.root() / "zero";
+  const auto link = [this](const char* target) {
+    return [this, target] { root.symlink("x.eit", target, 100); };
   };
-  std::vector<Case> cases{
+  // What x.eit is, and the file watched for opens (none at the end of a loop).
+  std::vector<std::tuple<const char*, std::function<void()>, fs::path>> cases{
       {"a FIFO", [&] { makeFifo(eit); }, eit},
-      {"a link to a FIFO", [this] { root.symlink("x.eit", "/hdd/fifo", 100); },
-       root.root() / "hdd" / "fifo"},
+      {"a link to a FIFO", link("/hdd/fifo"), root.root() / "hdd" / "fifo"},
       {"a socket", [&] { makeSocket(eit); }, eit},
       {"a directory", [&] { fs::create_directory(eit); }, eit},
-      {"a link to itself", [this] { root.symlink("x.eit", "x.eit", 100); }, {}}};
+      {"a link to itself", link("x.eit"), {}}};
   if (noDevices.empty()) {
-    cases.insert(cases.end(),
-                 {{"a link to a device", [this] { root.symlink("x.eit", "/zero", 100); },
-                   root.root() / "zero"},
-                  {"a relative link to a device",
-                   [this] { root.symlink("x.eit", "../../zero", 100); }, root.root() / "zero"},
-                  {"a device", [&] { ::mknod(eit.c_str(), S_IFCHR | 0666, makedev(1, 5)); }, eit}});
+    cases.insert(cases.end(), {{"a link to a device", link("/zero"), zero},
+                               {"a relative link to a device", link("../../zero"), zero},
+                               {"a device", [&] { makeZeroDevice(eit); }, eit}});
   }
   root.recording("x.ts", 100);
-  for (const Case& each : cases) {
-    SCOPED_TRACE(each.name);
-    each.make();
-    const OpenWatch watch(each.watched);  // nothing to watch at the end of a loop
-    ASSERT_EQ(!each.watched.empty(), watch.watching());
+  for (const auto& [what, make, watched] : cases) {
+    SCOPED_TRACE(what);
+    make();
+    const OpenWatch watch(watched);
+    ASSERT_EQ(!watched.empty(), watch.watching());
     ASSERT_EQ(1, rebuildRecordingsList(1));
     EXPECT_EQ("x", getFileName("/hdd/movie/x.ts", "x.ts"));
     EXPECT_EQ("x", DirMovieFile.at(0).Description);
