@@ -54,10 +54,11 @@ TEST_F(StrayTemporaries, TheRebuildRemovesWhatACrashLeftButNotWhatAWriterHolds) 
   fs::permissions(root.movieDirectory() / temporary("q0Q0q0q0"), fs::perms::owner_read);
   // Names that are no temporary file of the list stay whatever they hold, and so does what is
   // named like one but is no regular file; that is never opened.
-  for (const std::string& other : std::vector<std::string>{
-           ".recordings.epl.Ab3xY9", ".recordings.epl.backup", ".recordings.epl.new",
-           temporary("Ab3x_9Zq"), temporary("Ab3xY9Z"), ".settings.~quillon~Ab3xY9Zq",
-           "recordings.epl.Ab3xY9Zq", ".recordings.epl~quillon~Ab3xY9Zq"})
+  for (const std::string& other :
+       std::vector<std::string>{".recordings.epl.Ab3xY9", ".recordings.epl.backup",
+                                ".recordings.epl.new", temporary("Ab3x_9Zq"), temporary("Ab3xY9Z"),
+                                temporary("Ab3xY9Zq9"), ".settings.~quillon~Ab3xY9Zq",
+                                "recordings.epl.Ab3xY9Zq", ".recordings.epl~quillon~Ab3xY9Zq"})
     root.file(other, "someone's");
   root.directory(temporary("Dir00001"));
   root.symlink(temporary("Lnk00001"), temporary("Ab3xY9Zq"), 100);
