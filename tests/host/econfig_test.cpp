@@ -20,14 +20,8 @@ namespace fs = std::filesystem;
 
 constexpr int kLeast = std::numeric_limits<int>::min();
 
-std::string readFile(const fs::path& path) {
-  return testsupport::contents(path).value_or("");
-}
-
 class ConfigStore : public testing::Test {
  protected:
-  void SetUp() override { fs::create_directory(directory_); }
-
   // The value `store` gives for `key`, or -99 when it has none.
   static int valueOf(eConfig& store, const std::string& key) {
     int value = -99;
@@ -36,8 +30,7 @@ class ConfigStore : public testing::Test {
   }
 
   fixtures::ReceiverRoot root_ = fixtures::ReceiverRoot::temporary();
-  const fs::path directory_ = root_.root() / "config";
-  const fs::path file_ = directory_ / "enigma";
+  const fs::path file_ = root_.root() / "enigma";
 };
 
 // Mends a fault: lines ending in CR LF, as an editor elsewhere writes them, were ignored.
@@ -86,7 +79,7 @@ TEST_F(ConfigStore, ASettingRewritesItsOwnLineAndEveryOtherByteStays) {
     struct stat before {};
     ASSERT_EQ(0, ::stat(file_.c_str(), &before));
     EXPECT_EQ(0, store.setKey(each.key, each.value));
-    EXPECT_EQ(each.after, readFile(file_));
+    EXPECT_EQ(each.after, testsupport::contents(file_).value_or(""));
     struct stat after {};
     ASSERT_EQ(0, ::stat(file_.c_str(), &after));
     EXPECT_EQ(each.before == each.after, before.st_ino == after.st_ino)
@@ -106,7 +99,7 @@ TEST_F(ConfigStore, WhatAnotherWriterStoredStaysAndIsReadBack) {
   ASSERT_EQ(0, other.setKey("/b", 2));
 
   EXPECT_EQ(0, store.setKey("/c", 3));
-  EXPECT_EQ("/a=9\n/b=2\n/c=3\n", readFile(file_));
+  EXPECT_EQ("/a=9\n/b=2\n/c=3\n", testsupport::contents(file_).value_or(""));
   EXPECT_EQ(9, valueOf(store, "/a"));
   EXPECT_EQ(2, valueOf(store, "/b"));
 }
@@ -120,7 +113,7 @@ TEST_F(ConfigStore, KeyTheFileCannotHoldIsRefused) {
     EXPECT_EQ(-99, valueOf(store, key)) << key;
   }
   EXPECT_EQ(-1, store.setKey(nullptr, 5));
-  EXPECT_EQ("/a=1\n", readFile(file_));
+  EXPECT_EQ("/a=1\n", testsupport::contents(file_).value_or(""));
 }
 
 }  // namespace
