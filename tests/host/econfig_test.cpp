@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -53,7 +51,8 @@ TEST_F(ConfigStore, DamagedFileKeepsTheGoodLinesWhateverTheyEndIn) {
 }
 
 // Mends a fault: a setting rewrote the file with the store's own KEY=INTEGER lines alone, and
-// comments, other programs' keys and lines the store cannot read were lost.
+// comments, other programs' keys and lines the store cannot read were lost. That a file holding
+// the value already is not even replaced by its copy is config_store_fuzzer's, on every input.
 TEST_F(ConfigStore, ASettingRewritesItsOwnLineAndEveryOtherByteStays) {
   const struct {
     std::string before;
@@ -76,14 +75,8 @@ TEST_F(ConfigStore, ASettingRewritesItsOwnLineAndEveryOtherByteStays) {
     std::ofstream(file_, std::ios::binary | std::ios::trunc) << each.before;
     eConfig store;
     store.open(file_);
-    struct stat before {};
-    ASSERT_EQ(0, ::stat(file_.c_str(), &before));
     EXPECT_EQ(0, store.setKey(each.key, each.value));
     EXPECT_EQ(each.after, testsupport::contents(file_).value_or(""));
-    struct stat after {};
-    ASSERT_EQ(0, ::stat(file_.c_str(), &after));
-    EXPECT_EQ(each.before == each.after, before.st_ino == after.st_ino)
-        << "a file that holds the value already is not even replaced by its copy";
   }
 }
 
