@@ -25,8 +25,9 @@ void expectDecoded(const std::vector<TextCase>& cases, int defaultTable = 0) {
 }
 
 // Every non-spacing mark of table 00 on a vowel, where Unicode has the accented letter as one
-// character, and on "q", where it has none and the letter takes the combining mark.
-TEST(DvbText, EachMarkOfTable00CombinesWithTheLetterAfterIt) {
+// character, and on "q", where it has none and the letter takes the combining mark; and a mark
+// without a letter.
+TEST(DvbText, EachMarkOfTable00CombinesWithTheLetterAfterItAndWithoutOneStandsAloneOrVanishes) {
   expectDecoded({
       {"grave", {0xC1, 'a', 0xC1, 'q'}, "\u00E0q\u0300"},
       {"acute", {0xC2, 'e', 0xC2, 'q'}, "\u00E9q\u0301"},
@@ -45,12 +46,22 @@ TEST(DvbText, EachMarkOfTable00CombinesWithTheLetterAfterIt) {
        {'M', 0xC8, 'U', 'L', 'L', 'E', 'R', ' ', 0xCF, 'S'},
        "M\u00DCLLER \u0160"},
       {"a mark on a letter of the upper half", {0xC2, 0xE9}, "\u01FE"},
+      // ISO/IEC 6937: a mark followed by a blank is the accent alone, as a spacing character. A
+      // mark with nothing to stand on vanishes and leaves what follows it alone.
+      {"acute before a blank", {'a', 0xC2, ' ', 'b'}, "a\u00B4b"},
+      {"diaeresis before a blank", {0xC8, ' '}, "\u00A8"},
+      {"caron before a blank", {0xCF, ' ', 'x'}, "\u02C7x"},
+      {"at the end of the field", {'M', 'u', 0xC8}, "Mu"},
+      {"alone", {0xC8}, ""},
+      {"before another mark", {0xC2, 0xC8, 'u'}, "\u00FC"},
+      {"before a line break", {'a', 0xC8, 0x8A, 'b'}, "a b"},
+      {"before an emphasis code", {0xC8, 0x86, 'u'}, "u"},
+      {"before an empty position", {0xC8, 0xA6, 'u'}, "u"},
   });
 }
 
 TEST(DvbText, Table00ReadsFigureA1WhereOtherTablesDiffer) {
   expectDecoded({
-      {"plain ASCII", {'T', 'a', 't', 'o', 'r', 't'}, "Tatort"},
       {"euro sign", {'5', ' ', 0xA4}, "5 \u20AC"},
       {"currency sign", {0xA8}, "\u00A4"},
       {"sharp s", {'S', 't', 'r', 'a', 0xFB, 'e'}, "Stra\u00DFe"},
@@ -66,38 +77,8 @@ TEST(DvbText, Table00ReadsFigureA1WhereOtherTablesDiffer) {
   });
 }
 
-// ISO/IEC 6937: a mark followed by a blank is the accent alone, as a spacing character. A mark
-// with nothing to stand on vanishes and leaves what follows it alone.
-TEST(DvbText, AMarkWithoutALetterIsTheSpacingAccentBeforeABlankAndElseVanishes) {
-  expectDecoded({
-      {"acute before a blank", {'a', 0xC2, ' ', 'b'}, "a\u00B4b"},
-      {"diaeresis before a blank", {0xC8, ' '}, "\u00A8"},
-      {"caron before a blank", {0xCF, ' ', 'x'}, "\u02C7x"},
-      {"at the end of the field", {'M', 'u', 0xC8}, "Mu"},
-      {"alone", {0xC8}, ""},
-      {"before another mark", {0xC2, 0xC8, 'u'}, "\u00FC"},
-      {"before a line break", {'a', 0xC8, 0x8A, 'b'}, "a b"},
-      {"before an emphasis code", {0xC8, 0x86, 'u'}, "u"},
-      {"before an empty position", {0xC8, 0xA6, 'u'}, "u"},
-  });
-}
-
-TEST(DvbText, TheLineBreakIsABlankAndOtherControlCodesVanish) {
-  expectDecoded({
-      {"table 00", {'T', 'e', 'i', 'l', ' ', '1', 0x8A, 'T', 'i', 't', 'e', 'l'}, "Teil 1 Titel"},
-      {"table 00, emphasis", {0x86, 'N', 'e', 'u', 0x87, '!'}, "Neu!"},
-      {"table 00, the others", {'a', 0x80, 'b', 0x85, 'c', 0x9F, 'd'}, "abcd"},
-      {"ISO 8859-1", {0x10, 0x00, 0x01, 'a', 0x8A, 'b', 0x86, 0xFC, 0x87}, "a b\u00FC"},
-      {"ISO 8859-5", {0x01, 0xBD, 0x8A, 0xDE}, "\u041D \u043E"},
-      {"UCS-2",
-       {0x11, 0x00, 0x41, 0xE0, 0x8A, 0x00, 0x42, 0xE0, 0x86, 0x00, 0xFC, 0xE0, 0x87},
-       "A B\u00FC"},
-      {"UTF-8",
-       {0x15, 'A', 0xEE, 0x82, 0x8A, 'B', 0xC2, 0x8A, 'C', 0xEE, 0x82, 0x86, 'D'},
-       "A B CD"},
-  });
-}
-
+// Each field is a vector of exactly its size, so that a read past a selector cut short is one
+// that AddressSanitizer sees.
 TEST(DvbText, ConvertsEachSelectedTableAndLeavesOutWhatItCannot) {
   expectDecoded({
       {"ISO 8859-9", {0x05, 0xE4, 0xF0}, "\u00E4\u011F"},
@@ -116,14 +97,21 @@ TEST(DvbText, ConvertsEachSelectedTableAndLeavesOutWhatItCannot) {
         'c',  0xFC, 0x84, 0x80, 0x80, 0x80, 0x80, 'd',  0xF0, 0x9F, 0x8E, 0xAC},
        "abcd\U0001F3AC"},
       {"lone surrogate, half a character", {0x11, 0x00, 0x41, 0xD8, 0x00, 0x00, 0x42, 0x00}, "AB"},
-  });
-}
-
-// A table this host cannot decode gives an empty field, never bytes read in another table. Each
-// field is a vector of exactly its size, so that a read past a selector cut short is one that
-// AddressSanitizer sees.
-TEST(DvbText, ASelectorOfNoKnownTableOrCutShortGivesAnEmptyField) {
-  expectDecoded({
+      // The line break is a blank, and the other control codes vanish, in every table.
+      {"controls in table 00",
+       {'T', 'e', 'i', 'l', ' ', '1', 0x8A, 'T', 'i', 't', 'e', 'l'},
+       "Teil 1 Titel"},
+      {"controls in table 00, emphasis", {0x86, 'N', 'e', 'u', 0x87, '!'}, "Neu!"},
+      {"controls in table 00, the others", {'a', 0x80, 'b', 0x85, 'c', 0x9F, 'd'}, "abcd"},
+      {"controls in ISO 8859-1", {0x10, 0x00, 0x01, 'a', 0x8A, 'b', 0x86, 0xFC, 0x87}, "a b\u00FC"},
+      {"controls in ISO 8859-5", {0x01, 0xBD, 0x8A, 0xDE}, "\u041D \u043E"},
+      {"controls in UCS-2",
+       {0x11, 0x00, 0x41, 0xE0, 0x8A, 0x00, 0x42, 0xE0, 0x86, 0x00, 0xFC, 0xE0, 0x87},
+       "A B\u00FC"},
+      {"controls in UTF-8",
+       {0x15, 'A', 0xEE, 0x82, 0x8A, 'B', 0xC2, 0x8A, 'C', 0xEE, 0x82, 0x86, 'D'},
+       "A B CD"},
+      // A table this host cannot decode gives an empty field, never bytes read in another table.
       {"selector's first byte only", {0x10}, ""},
       {"selector without its table", {0x10, 0x00}, ""},
       {"reserved one-byte selector", {0x08, 'a'}, ""},

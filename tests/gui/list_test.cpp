@@ -1,14 +1,20 @@
-// The list's cursor and a multi entry's values under the remote control's keys: separators
-// are skipped, both stop at their ends without reporting, and an unknown key falls back.
+// The list's cursor and a multi entry's values under the remote control's keys (separators are
+// skipped, both stop at their ends without reporting, an unknown key falls back); who owns a
+// list's entries; and the active display coming back when a scope ends by an exception. How a
+// box opened from the window runs nested in its loop is the key-script transcripts' (info).
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "host/gui/active_display.h"
 #include "host/gui/elistbox.h"
 #include "host/gui/elistboxentrymenuseparator.h"
 #include "host/gui/elistboxentrymulti.h"
+#include "host/gui/keysource.h"
 
 namespace {
 
@@ -44,6 +50,60 @@ TEST(MultiEntry, StepsStopAtBothEndsAndAnUnknownKeyShowsTheFirstValue) {
   multi->setCurrent(99);
   EXPECT_EQ("first", multi->view().text);
   EXPECT_EQ(10, static_cast<int>(reinterpret_cast<std::intptr_t>(multi->getKey())));
+}
+
+// A menu entry that writes its name into `deaths` when it is destroyed.
+class CountedEntry : public eListBoxEntryMenu {
+ public:
+  CountedEntry(eListBox<eListBoxEntryMenu>* list, const char* name,
+               std::vector<std::string>& deaths)
+      : eListBoxEntryMenu(list, name), deaths_(deaths) {}
+  ~CountedEntry() override { deaths_.push_back(getText()); }
+
+ private:
+  std::vector<std::string>& deaths_;
+};
+
+// The list deletes the entries it still holds, a deleted entry leaves it, and its slots fall
+// silent.
+TEST(ListOwnership, TheListDeletesWhatItHoldsAndADeletedEntryLeavesIt) {
+  std::vector<std::string> deaths;
+  {
+    eListBox<eListBoxEntryMenu> list;
+    auto* first = new CountedEntry(&list, "a", deaths);
+    auto* second = new CountedEntry(&list, "b", deaths);
+    int chosen = 0;
+    second->selected.connect([&chosen] { ++chosen; });
+    const std::size_t listening = list.selected.size();
+    delete first;
+    EXPECT_EQ(listening - 1, list.selected.size()) << "the deleted entry's slot is gone";
+    list.selected(second);
+    EXPECT_EQ(1, chosen) << "the entry that stays still hears its list";
+    EXPECT_EQ(1, list.getCount());
+    EXPECT_EQ("b", list.getCurrent()->getText());
+    list.clearList();
+    EXPECT_EQ(nullptr, list.getCurrent());
+    new CountedEntry(&list, "c", deaths);
+  }
+  EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), deaths);
+}
+
+struct NoKeys : eKeySource {
+  std::optional<eRCKey> nextKey() override { return std::nullopt; }
+};
+
+TEST(ActiveDisplay, BringsBackThePreviousScreenAndKeysWhenItsScopeEndsByAnException) {
+  NoKeys outerKeys;
+  NoKeys innerKeys;
+  const eActiveDisplay outer(nullptr, &outerKeys);
+  try {
+    const eActiveDisplay inner(nullptr, &innerKeys);
+    ASSERT_EQ(&innerKeys, eKeySource::getActive());
+    throw std::runtime_error("leaves the scope");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(&outerKeys, eKeySource::getActive());
+  EXPECT_EQ(nullptr, eScreen::getActive());
 }
 
 }  // namespace
