@@ -96,15 +96,9 @@ class Ext4Image {
   std::string error_;
 };
 
-// Makes and mounts an image into `image`; empty when mounted, else why no image can be had here
-// (mount needs root and loop devices; mkfs.ext4 and debugfs come with e2fsprogs).
-std::string makeImage(std::unique_ptr<Ext4Image>& image, const std::string& debugfsCommands = "") {
-  image = std::make_unique<Ext4Image>(debugfsCommands);
-  return image->error();
-}
-
-// Skips the test, saying why no image can be had, or fails it where
-// QUILLON_REQUIRE_REAL_FILESYSTEMS asks for real file systems (as in CI). The caller returns.
+// Skips the test, saying why no image can be had (mount needs root and loop devices; mkfs.ext4
+// and debugfs come with e2fsprogs), or fails it where QUILLON_REQUIRE_REAL_FILESYSTEMS asks for
+// real file systems (as in CI). The caller returns.
 void skipOrFail(const std::string& why) {
   if (std::getenv("QUILLON_REQUIRE_REAL_FILESYSTEMS")) FAIL() << why;
   GTEST_SKIP() << why;
@@ -113,7 +107,8 @@ void skipOrFail(const std::string& why) {
 class RealFileSystem : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (const std::string why = makeImage(image); !why.empty()) return skipOrFail(why);
+    image = std::make_unique<Ext4Image>("");
+    if (!image->error().empty()) return skipOrFail(image->error());
     root = std::make_unique<fixtures::ReceiverRoot>(
         layOut(fixtures::ReceiverRoot(image->mountPoint())));
     inUse = std::make_unique<testsupport::ReceiverInUse>(image->mountPoint(),
@@ -215,10 +210,9 @@ constexpr char kDeviceListedAsRegular[] =
 // without it (quillon-host in a mount namespace without /proc), and the recording gets its file
 // name.
 TEST(CraftedDisk, AnEventFileListedAsRegularThatIsADeviceIsNeverOpened) {
-  std::unique_ptr<Ext4Image> image;
-  if (const std::string why = makeImage(image, kDeviceListedAsRegular); !why.empty())
-    return skipOrFail(why);
-  const fs::path root = image->mountPoint();
+  const Ext4Image image(kDeviceListedAsRegular);
+  if (!image.error().empty()) return skipOrFail(image.error());
+  const fs::path root = image.mountPoint();
   const fs::path eit = root / "hdd" / "movie" / "x.eit";
   // The listing's word, which the iterator keeps, is "regular file"; the inode's is "device".
   ASSERT_TRUE(std::ranges::any_of(fs::directory_iterator(eit.parent_path()),
