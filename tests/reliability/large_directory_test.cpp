@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "movielist/dirfiles.h"
+#include "host/ezapmain.h"
 #include "movielist/recover.h"
 #include "tests/support/receiver_fixture.h"
 
@@ -23,14 +23,11 @@ TEST_F(LargeDirectory, EveryRecordingIsListedSortedAndReadBack) {
     ASSERT_TRUE(std::ofstream(root.movieDirectory() / name)) << name;
   }
   ASSERT_EQ(1, rebuildRecordingsList(1));
-  EXPECT_TRUE(
-      std::is_sorted(DirMovieFile.begin(), DirMovieFile.end(),
-                     [](const DIRFILES& a, const DIRFILES& b) { return a.FullPath < b.FullPath; }));
-
   const std::string list = *root.readRecordingsList();
   EXPECT_EQ(1 + 4 * kRecordings, std::count(list.begin(), list.end(), '\n'));
   const auto& reloaded = eZapMain::instance()->recordings();
   ASSERT_EQ(static_cast<std::size_t>(kRecordings), reloaded.size());
+  EXPECT_TRUE(std::ranges::is_sorted(reloaded, {}, &eZapMain::Recording::description));
   EXPECT_EQ("movie054321", reloaded[54321].description);
   EXPECT_EQ(1, reloads());
 }

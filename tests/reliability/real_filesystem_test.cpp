@@ -3,13 +3,7 @@
 // middle of the write, and a list file marked immutable. The old list
 // stays byte for byte and, once the disk is mended, the next rebuild writes the list and
 // leaves nothing else beside it. And a crafted image, whose directory entries lie about types.
-#include <dirent.h>
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/mount.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -19,9 +13,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
@@ -33,7 +25,6 @@
 #include "tests/reliability/replaced_files.h"
 #include "tests/support/host_process.h"
 #include "tests/support/open_watch.h"
-#include "tests/support/receiver_fixture.h"
 #include "tests/support/receiver_in_use.h"
 
 namespace reliability {
@@ -42,127 +33,72 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAreArray;
 
-// A small ext4 file system of a test's own: an image file made with mkfs.ext4 and loop-mounted
-// as a receiver root, so that the product meets a real full disk and a file system that is or
-// turns read-only. Making one needs root and loop devices; where these are missing the tests
-// say so and skip, unless QUILLON_REQUIRE_REAL_FILESYSTEMS is set (as in CI), where they fail.
+// Runs a shell command in a clean environment, so that no preload of the test (libfiu, a
+// sanitizer runtime) reaches the system's tools; empty when it succeeded, else what it printed.
+std::string tool(const std::string& command) {
+  const HostRun run =
+      runProgram("/bin/sh", {"-c", command}, {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"});
+  return run.status == 0 ? "" : command + ": " + run.errors;
+}
+
+// A small ext4 file system of a test's own: an 8 MiB image (no blocks reserved for root, who
+// could write into them), crafted with `debugfs` commands (one a line) to hold what no kernel
+// would write, and loop-mounted with errors=remount-ro as a receiver root, so that the product
+// meets a real full disk and a file system that turns read-only.
 class Ext4Image {
  public:
-  // Why no image can be mounted here; empty when one can.
-  static std::string whyUnavailable() {
-    if (::geteuid() != 0) return "mounting a file system image needs root";
-    if (::access("/dev/loop-control", W_OK) != 0) return "no loop devices (/dev/loop-control)";
-    if (!succeeds("{ command -v mkfs.ext4 && command -v e2fsck && command -v debugfs && "
-                  "command -v findmnt; }"))
-      return "mkfs.ext4, e2fsck, debugfs or findmnt is missing (e2fsprogs, util-linux)";
-    return "";
-  }
-
-  // Makes an image of `kibibytes` (no blocks reserved for root, who could write into them),
-  // runs `debugfs` on it with the commands given, one a line, to craft what no kernel would
-  // write, and mounts it with errors=remount-ro. Check mounted().
-  explicit Ext4Image(unsigned kibibytes, const std::string& debugfsCommands = "") {
-    char pattern[] = "/tmp/quillon-ext4.XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) return;
-    directory_ = pattern;
-    image_ = directory_ / "image";
-    mountPoint_ = directory_ / "root";
-    fs::create_directory(mountPoint_);
-    std::ofstream(image_).close();
-    fs::resize_file(image_, kibibytes * 1024ull);
-    if (!succeeds("mkfs.ext4 -q -F -m 0 " + quoted(image_), &error_)) return;
-    if (!debugfsCommands.empty()) {
-      const fs::path commands = directory_ / "debugfs-commands";
-      std::ofstream(commands) << debugfsCommands;
-      if (!succeeds("debugfs -w -f " + quoted(commands) + " " + quoted(image_), &error_)) return;
-    }
-    mount();
+  explicit Ext4Image(const std::string& debugfsCommands) {
+    error_ = tool("mkfs.ext4 -q -m 0 " + quoted("image") + " 8M");
+    if (error_.empty() && !debugfsCommands.empty())
+      error_ = tool("printf '" + debugfsCommands + "' | debugfs -w -f - " + quoted("image"));
+    if (error_.empty()) error_ = tool("mkdir " + quoted("root") + " && " + mount());
   }
   Ext4Image(const Ext4Image&) = delete;
   ~Ext4Image() {
-    unmount();
     // Something still open on it: detach it all the same, so that no test leaves a mount behind.
-    if (mounted_) succeeds("umount -l " + quoted(mountPoint_));
+    if (error_.empty()) tool("umount " + quoted("root") + " || umount -l " + quoted("root"));
     std::error_code ignored;
-    if (!directory_.empty()) fs::remove_all(directory_, ignored);
+    fs::remove_all(directory_, ignored);
   }
 
-  bool mounted() const { return mounted_; }
-  // What the tools said when making or mounting the image failed.
+  // Empty when mounted, else what the tools said.
   const std::string& error() const { return error_; }
-  const fs::path& mountPoint() const { return mountPoint_; }
+  fs::path mountPoint() const { return directory_ / "root"; }
 
   // Reports an error as the file system itself would on finding damage: with errors=remount-ro
   // it turns read-only at once, open files and all.
-  bool triggerError() {
-    const int fd =
-        ::open(("/sys/fs/ext4/" + device_ + "/trigger_fs_error").c_str(), O_WRONLY | O_CLOEXEC);
-    const bool written = fd >= 0 && ::write(fd, "1", 1) == 1;
-    if (fd >= 0) ::close(fd);
-    return written;
+  bool triggerError() const {
+    return tool("echo 1 >/sys/fs/ext4/$(basename $(findmnt -no SOURCE " + quoted("root") +
+                "))/trigger_fs_error")
+        .empty();
   }
 
-  // Unmounts, repairs what the error left (e2fsck) and mounts again read-write.
-  bool repairAndMount() {
-    unmount();
-    if (mounted_) return false;
-    // e2fsck exits 1 when it mended something, which is what is expected after an error.
-    const int status = shell("e2fsck -fy " + quoted(image_)).status;
-    return (status == 0 || status == 1) && mount();
+  // Unmounts, repairs what the error left (e2fsck exits 1 when it mended something) and mounts
+  // again read-write.
+  bool repairAndMount() const {
+    return tool("umount " + quoted("root") + " && { e2fsck -fy " + quoted("image") +
+                " || [ $? = 1 ]; } && " + mount())
+        .empty();
   }
 
  private:
-  // Runs a shell command in a clean environment, so that no preload of the test (libfiu, a
-  // sanitizer runtime) reaches the system's tools; what it prints and whether it succeeded.
-  static HostRun shell(const std::string& command) {
-    return runProgram("/bin/sh", {"-c", command}, {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"});
-  }
-  // Runs `command`; on failure, `error` tells what it printed.
-  static bool succeeds(const std::string& command, std::string* error = nullptr) {
-    const HostRun run = shell(command);
-    if (run.status != 0 && error != nullptr) *error = command + ": " + run.errors;
-    return run.status == 0;
-  }
-  static std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
-
-  bool mount() {
-    mounted_ = succeeds(
-        "mount -o loop,errors=remount-ro " + quoted(image_) + " " + quoted(mountPoint_), &error_);
-    if (mounted_) {
-      std::string source = shell("findmnt -no SOURCE " + quoted(mountPoint_)).out;
-      if (!source.empty() && source.back() == '\n') source.pop_back();
-      device_ = fs::path(source).filename();  // "loop3", the name under /sys/fs/ext4
-    }
-    return mounted_;
-  }
-  void unmount() {
-    if (mounted_) mounted_ = !succeeds("umount " + quoted(mountPoint_));
+  std::string quoted(const char* name) const { return "'" + (directory_ / name).string() + "'"; }
+  std::string mount() const {
+    return "mount -o loop,errors=remount-ro " + quoted("image") + " " + quoted("root");
   }
 
-  fs::path directory_;  // holds the image and the mount point
-  fs::path image_;
-  fs::path mountPoint_;
-  std::string device_;
-  bool mounted_ = false;
+  // Holds the image and the mount point.
+  const fs::path directory_ = [] {
+    char pattern[] = "/tmp/quillon-ext4.XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    return fs::path(made != nullptr ? made : "");
+  }();
   std::string error_;
 };
 
-// Enough recordings for a list of several of the writer's buffers.
-constexpr int kRecordings = 1500;
-
-// Makes and mounts an image of 8 MiB into `image`, crafted with `debugfsCommands`; empty when
-// mounted, else why no image can be had here.
-std::string makeImage(std::unique_ptr<Ext4Image>& image, const std::string& debugfsCommands = "") {
-  std::string why = Ext4Image::whyUnavailable();
-  if (why.empty()) {
-    image = std::make_unique<Ext4Image>(8192, debugfsCommands);
-    if (!image->mounted()) why = "no image could be made and mounted: " + image->error();
-  }
-  return why;
-}
-
-// Skips the test, saying why no image can be had, or fails it where
-// QUILLON_REQUIRE_REAL_FILESYSTEMS asks for real file systems (as in CI). The caller returns.
+// Skips the test, saying why no image can be had (mount needs root and loop devices; mkfs.ext4
+// and debugfs come with e2fsprogs), or fails it where QUILLON_REQUIRE_REAL_FILESYSTEMS asks for
+// real file systems (as in CI). The caller returns.
 void skipOrFail(const std::string& why) {
   if (std::getenv("QUILLON_REQUIRE_REAL_FILESYSTEMS")) FAIL() << why;
   GTEST_SKIP() << why;
@@ -171,27 +107,21 @@ void skipOrFail(const std::string& why) {
 class RealFileSystem : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (const std::string why = makeImage(image); !why.empty()) return skipOrFail(why);
-    root = std::make_unique<fixtures::ReceiverRoot>(image->mountPoint());
-    root->file("recordings.epl", kOldList);
-    std::ofstream(image->mountPoint() / "config") << kOldConfig;
-    for (int index = 0; index < kRecordings; ++index)
-      root->recording("recording " + std::to_string(index) + std::string(60, 'x') + ".ts", 100);
+    image = std::make_unique<Ext4Image>("");
+    if (!image->error().empty()) return skipOrFail(image->error());
+    root = std::make_unique<fixtures::ReceiverRoot>(
+        layOut(fixtures::ReceiverRoot(image->mountPoint())));
     inUse = std::make_unique<testsupport::ReceiverInUse>(image->mountPoint(),
                                                          image->mountPoint() / "config");
     entriesBefore = names(root->movieDirectory());
     ::sync();
   }
 
-  void TearDown() override {
-    inUse.reset();
-    root.reset();
-    image.reset();
-  }
-
+  // A failed rebuild: the old list, nothing beside it, no reload.
   void expectTheOldListKept() const {
     EXPECT_EQ(0, inUse->reloads());
     EXPECT_EQ(kOldList, root->readRecordingsList());
+    EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
   }
 
   // The next rebuild, on a disk that has room again, writes the whole list and leaves
@@ -203,52 +133,29 @@ class RealFileSystem : public ::testing::Test {
     EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
   }
 
+  // Put away in the reverse order: the host's files, the root, then the image.
   std::unique_ptr<Ext4Image> image;
   std::unique_ptr<fixtures::ReceiverRoot> root;
   std::unique_ptr<testsupport::ReceiverInUse> inUse;
   std::set<std::string> entriesBefore;
 };
 
-// Appends to `file` until the file system has no block left: in ever smaller pieces, and
-// again after each close, which hands back the blocks ext4 had set aside for the file.
-void fill(const fs::path& file) {
-  static const std::string block(1 << 16, 'f');
-  for (bool grew = true; grew;) {
-    grew = false;
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    ASSERT_LE(0, fd);
-    for (std::size_t piece = block.size(); piece >= 1024; piece /= 4) {
-      while (::write(fd, block.data(), piece) == static_cast<ssize_t>(piece)) grew = true;
-    }
-    ::fsync(fd);
-    ::close(fd);
-  }
-  ::sync();
-}
-
-// Fills the file system, then frees `room` bytes of it again.
-void fillLeaving(const fs::path& filler, std::uintmax_t room) {
-  fill(filler);
-  if (room > 0) fs::resize_file(filler, fs::file_size(filler) - room);
-  ::sync();
-}
-
 TEST_F(RealFileSystem, ADiskThatFillsUpDuringTheWriteKeepsTheOldList) {
+  // Every block taken, then 64 KiB given back: room for the temporary file and part of the
+  // list, not for all of it.
   const fs::path filler = image->mountPoint() / "filler";
-  // Room for the temporary file and part of the list, not for all of it.
-  fillLeaving(filler, 64 * 1024);
+  const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  off_t size = 0;
+  for (off_t piece = 1 << 20; piece >= 1024; piece /= 2) {
+    while (::fallocate(fd, 0, size, piece) == 0) size += piece;
+  }
+  ASSERT_EQ(0, ::ftruncate(fd, size - 64 * 1024));
+  ::close(fd);
+  ::sync();
   EXPECT_EQ(0, rebuildRecordingsList(0));
   expectTheOldListKept();
-  EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
-  // Full to the last block, the configuration file cannot be written either.
-  fillLeaving(image->mountPoint() / "last-filler", 0);
-  EXPECT_EQ(-1, eConfig::instance()->setKey(kSettingKey, 5));
-  EXPECT_EQ(kOldConfig, testsupport::contents(image->mountPoint() / "config"));
-  EXPECT_THAT(names(image->mountPoint()),
-              ElementsAreArray({"config", "filler", "hdd", "last-filler", "lost+found"}));
 
   fs::remove(filler);
-  fs::remove(image->mountPoint() / "last-filler");
   expectTheNextRebuildToSucceed();
 }
 
@@ -261,39 +168,30 @@ int turnReadOnly(const char*, int*, void**, unsigned*) {
 }
 
 TEST_F(RealFileSystem, AFileSystemThatTurnsReadOnlyDuringTheWriteKeepsTheOldList) {
-  const char* preload = std::getenv("LD_PRELOAD");
-  ASSERT_TRUE(preload && std::strstr(preload, "fiu_posix_preload")) << "run under fiu-run -x";
   fiu_init(0);
   failingImage = image.get();
   fiu_enable_external("posix/stdio/fflush", 1, nullptr, 0, &turnReadOnly);
   const int result = rebuildRecordingsList(0);
   fiu_disable("posix/stdio/fflush");
-  ASSERT_EQ(nullptr, failingImage) << "the error was not triggered";
+  ASSERT_EQ(nullptr, failingImage) << "the error was not triggered (run under fiu-run -x)";
   EXPECT_EQ(0, result);
-  expectTheOldListKept();
+  EXPECT_EQ(0, inUse->reloads());
+  EXPECT_EQ(kOldList, root->readRecordingsList());
 
   // What the aborted journal kept of the temporary file is the next rebuild's to remove.
   disk::setReceiverRoot(fs::temp_directory_path());  // the host's open root keeps the image busy
   ASSERT_TRUE(image->repairAndMount());
   disk::setReceiverRoot(image->mountPoint());
-  expectTheOldListKept();
+  EXPECT_EQ(kOldList, root->readRecordingsList());
   expectTheNextRebuildToSucceed();
 }
 
 TEST_F(RealFileSystem, AnImmutableListIsLeftAloneEvenByRoot) {
-  const int fd = ::open(root->recordingsList().c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_LE(0, fd);
-  int flags = 0;
-  ASSERT_EQ(0, ::ioctl(fd, FS_IOC_GETFLAGS, &flags));
-  flags |= FS_IMMUTABLE_FL;
-  ASSERT_EQ(0, ::ioctl(fd, FS_IOC_SETFLAGS, &flags));
+  const std::string list = "'" + root->recordingsList().string() + "'";
+  ASSERT_EQ("", tool("chattr +i " + list));
   EXPECT_EQ(0, rebuildRecordingsList(0));
   expectTheOldListKept();
-  EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
-
-  flags &= ~FS_IMMUTABLE_FL;
-  ASSERT_EQ(0, ::ioctl(fd, FS_IOC_SETFLAGS, &flags));
-  ::close(fd);
+  ASSERT_EQ("", tool("chattr -i " + list));
   expectTheNextRebuildToSucceed();
 }
 
@@ -306,52 +204,36 @@ constexpr char kDeviceListedAsRegular[] =
     "sif x.eit flags 0\nsif x.eit block[0] 0x103\nsif x.eit block[1] 0\nsif x.eit block[2] 0\n"
     "sif x.eit mode 020644\n";
 
-// The type that the listing of `directory` gives the entry `name`; DT_UNKNOWN when not listed.
-unsigned char listedType(const fs::path& directory, const std::string& name) {
-  unsigned char type = DT_UNKNOWN;
-  DIR* listing = ::opendir(directory.c_str());
-  while (const dirent* entry = listing != nullptr ? ::readdir(listing) : nullptr) {
-    if (name == entry->d_name) type = entry->d_type;
-  }
-  if (listing != nullptr) ::closedir(listing);
-  return type;
-}
-
 // Mends a fault: an event file whose directory entry says "regular file" was opened at once;
 // on a crafted disk (or over NFS) that type is the disk's word, and opening a device can act on
 // the hardware (a watchdog starts counting down). Its type is checked first, through /proc and
 // without it (quillon-host in a mount namespace without /proc), and the recording gets its file
 // name.
 TEST(CraftedDisk, AnEventFileListedAsRegularThatIsADeviceIsNeverOpened) {
-  std::unique_ptr<Ext4Image> image;
-  if (const std::string why = makeImage(image, kDeviceListedAsRegular); !why.empty())
-    return skipOrFail(why);
-  const fs::path root = image->mountPoint();
+  const Ext4Image image(kDeviceListedAsRegular);
+  if (!image.error().empty()) return skipOrFail(image.error());
+  const fs::path root = image.mountPoint();
   const fs::path eit = root / "hdd" / "movie" / "x.eit";
-  struct stat status {};
-  ASSERT_EQ(0, ::lstat(eit.c_str(), &status));
-  ASSERT_TRUE(S_ISCHR(status.st_mode) && status.st_rdev == makedev(1, 3)) << status.st_mode;
-  ASSERT_EQ(DT_REG, listedType(eit.parent_path(), "x.eit"));
+  // The listing's word, which the iterator keeps, is "regular file"; the inode's is "device".
+  ASSERT_TRUE(std::ranges::any_of(fs::directory_iterator(eit.parent_path()),
+                                  [&eit](const fs::directory_entry& entry) {
+                                    return entry.path() == eit && entry.is_regular_file();
+                                  }));
   const testsupport::OpenWatch watch(eit);
   ASSERT_TRUE(watch.watching());
-  {
-    const testsupport::ReceiverInUse inUse(root, root / "config");
-    ASSERT_EQ(1, rebuildRecordingsList(1));
-    EXPECT_EQ("x", DirMovieFile.at(0).Description);
+  for (const bool withProc : {true, false}) {
+    SCOPED_TRACE(withProc ? "with /proc" : "without /proc");
+    if (!withProc && kNoRunWithoutProc != nullptr) GTEST_SKIP() << kNoRunWithoutProc;
+    const HostRun run = runProgram(
+        QUILLON_HOST_PATH, {"--root", root.string(), "--keys", "exit down down ok ok exit exit"},
+        {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"},
+        {"", withProc ? std::vector<std::string>{} : withoutProc()});
+    EXPECT_EQ(0, run.status) << run.errors;
+    EXPECT_THAT(testsupport::contents(root / "hdd" / "movie" / "recordings.epl").value_or(""),
+                ::testing::HasSubstr("\n#DESCRIPTION: x\n"));
+    EXPECT_EQ(0, watch.opens());
+    fs::remove(root / "hdd" / "movie" / "recordings.epl");
   }
-  EXPECT_EQ(0, watch.opens()) << "with /proc";
-  ::close(::open(eit.c_str(), O_RDONLY | O_CLOEXEC));
-  EXPECT_EQ(1, watch.opens()) << "the watch sees an open";
-
-  if (kNoRunWithoutProc != nullptr) GTEST_SKIP() << "without /proc: " << kNoRunWithoutProc;
-  fs::remove(root / "hdd" / "movie" / "recordings.epl");
-  const HostRun run = runProgram(
-      QUILLON_HOST_PATH, {"--root", root.string(), "--keys", "exit down down ok ok exit exit"},
-      {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"}, {"", withoutProc()});
-  EXPECT_EQ(0, run.status) << run.errors;
-  EXPECT_THAT(testsupport::contents(root / "hdd" / "movie" / "recordings.epl").value_or(""),
-              ::testing::HasSubstr("\n#DESCRIPTION: x\n"));
-  EXPECT_EQ(0, watch.opens()) << "without /proc";
 }
 
 // The raw value of attribute `name` of `file`; empty when it has none.
@@ -371,50 +253,31 @@ TEST_F(RealFileSystem, AReplacedFileKeepsItsAccessListAndAttributes) {
   constexpr char kDosAttributes[] = "user.DOSATTRIB";
   const std::string dos("0x20\0\x03\0\x03\0", 10);
   const fs::path config = image->mountPoint() / "config";
-  const auto prepare = [&](const fs::path& file) {
-    ASSERT_EQ(0, ::chmod(file.c_str(), 0640));
-    const HostRun setfacl =
-        runProgram("/bin/sh", {"-c", "setfacl -m u:nobody:rw,g::r,m::rw '" + file.string() + "'"},
-                   {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"});
-    ASSERT_EQ(0, setfacl.status) << "setfacl (Debian's acl, which ./dev installs): "
-                                 << setfacl.errors;
-    ASSERT_EQ(0, ::setxattr(file.c_str(), kDosAttributes, dos.data(), dos.size(), 0));
-  };
   const fs::path files[] = {root->recordingsList(), config};
-  const auto replaceBoth = [] {
-    return (rebuildRecordingsList(0) == 1 ? 0 : 1) |
-           (eConfig::instance()->setKey(kSettingKey, 5) == 0 ? 0 : 2);
-  };
-
-  for (const fs::path& file : files) prepare(file);
+  for (const fs::path& file : files) {
+    ASSERT_EQ("", tool("chmod 640 '" + file.string() + "' && setfacl -m u:nobody:rw,g::r,m::rw '" +
+                       file.string() + "'"));
+    ASSERT_EQ(0, ::setxattr(file.c_str(), kDosAttributes, dos.data(), dos.size(), 0));
+  }
   const std::string acl = attribute(root->recordingsList(), kAcl);
   ASSERT_FALSE(acl.empty());
-  ASSERT_EQ(fs::perms(0660), fs::status(config).permissions());
-  ASSERT_EQ(0, replaceBoth());
+  ASSERT_EQ(1, rebuildRecordingsList(0));
+  ASSERT_EQ(0, eConfig::instance()->setKey(kSettingKey, 5));
   for (const fs::path& file : files) {
     SCOPED_TRACE(file);
     EXPECT_EQ(acl, attribute(file, kAcl));
     EXPECT_EQ(dos, attribute(file, kDosAttributes));
     EXPECT_EQ(fs::perms(0660), fs::status(file).permissions());
   }
-  EXPECT_EQ("/enigma/plugins/quillon/filesort=5\n", testsupport::contents(config));
 
   // Where no attribute can be set, the owning group may read, as its entry says, not write.
-  root->file("recordings.epl", kOldList);
-  std::ofstream(config, std::ios::trunc) << kOldConfig;
-  for (const fs::path& file : files) prepare(file);
-  for (std::vector<std::string> what :
-       {std::vector<std::string>{"list"}, {"config", kSettingKey, "5"}}) {
-    what.insert(what.begin(), {"-qq", "-o", "/dev/null", "--inject=fsetxattr:error=EOPNOTSUPP",
-                               "--", QUILLON_REBUILD_ONCE, image->mountPoint()});
-    const HostRun run = runProgram(QUILLON_STRACE, what, {});
-    ASSERT_EQ(0, run.status) << run.errors;
-  }
-  for (const fs::path& file : files) {
-    SCOPED_TRACE(file);
-    EXPECT_EQ("", attribute(file, kAcl));
-    EXPECT_EQ(fs::perms(0640), fs::status(file).permissions());
-  }
+  const HostRun run = runProgram(QUILLON_STRACE,
+                                 {"-qq", "-o", "/dev/null", "--inject=fsetxattr:error=EOPNOTSUPP",
+                                  "--", QUILLON_REBUILD_ONCE, image->mountPoint(), "list"},
+                                 {});
+  ASSERT_EQ(0, run.status) << run.errors;
+  EXPECT_EQ("", attribute(root->recordingsList(), kAcl));
+  EXPECT_EQ(fs::perms(0640), fs::status(root->recordingsList()).permissions());
 }
 
 }  // namespace

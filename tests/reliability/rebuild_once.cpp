@@ -15,13 +15,10 @@
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
-  const std::filesystem::path root = argv[1];
+  disk::setReceiverRoot(argv[1]);
   const std::string_view what = argv[2];
-  disk::setReceiverRoot(root);
   if (what == "list" && argc == 3) return rebuildRecordingsList(0) == 1 ? 0 : 1;
-  if (what == "config" && argc == 5) {
-    eConfig::instance()->open(root / "config");
-    return eConfig::instance()->setKey(argv[3], std::atoi(argv[4])) == 0 ? 0 : 1;
-  }
-  return 2;
+  if (what != "config" || argc != 5) return 2;
+  eConfig::instance()->open(std::filesystem::path(argv[1]) / "config");
+  return eConfig::instance()->setKey(argv[3], std::atoi(argv[4])) == 0 ? 0 : 1;
 }

@@ -1,7 +1,12 @@
 // What the crash and file-system tests replace: the list and configuration file that were there
-// before a rebuild or a setting.
+// before a rebuild or a setting, in a root with more recordings than one buffer of the list
+// holds, so that the list takes several writes.
 #pragma once
 
+#include <fstream>
+#include <string>
+
+#include "fixtures/receiver_builder.h"
 #include "tests/support/files.h"
 
 namespace reliability {
@@ -13,5 +18,17 @@ inline constexpr char kOldList[] =
 // A setting the store holds before the one a test changes.
 inline constexpr char kSettingKey[] = "/enigma/plugins/quillon/filesort";
 inline constexpr char kOldConfig[] = "/enigma/plugins/quillon/filesort=2\n";
+inline constexpr int kRecordings = 1500;
+
+// `root` (a temporary one when none is given) with the old list, the old configuration file and
+// the recordings.
+inline fixtures::ReceiverRoot layOut(
+    fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary()) {
+  root.file("recordings.epl", kOldList);
+  std::ofstream(root.root() / "config") << kOldConfig;
+  for (int index = 0; index < kRecordings; ++index)
+    root.recording("recording " + std::to_string(index) + std::string(60, 'x') + ".ts", 100);
+  return root;
+}
 
 }  // namespace reliability
