@@ -11,15 +11,14 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "fixtures/event_builder.h"
 #include "fixtures/receiver_builder.h"
+#include "tests/e2e/e2e_support.h"
 #include "tests/support/child_process.h"
 #include "tests/support/files.h"
-#include "tests/support/host_process.h"
 
 namespace {
 
@@ -27,7 +26,8 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-const std::string kHost = QUILLON_HOST_PATH;
+using e2e::kHost;
+using e2e::runKeys;
 // Closes the About box, moves down to the rebuild (the window stores the sort order on the way),
 // runs it and closes everything.
 constexpr const char* kRebuildKeys = "exit down down ok ok exit exit";
@@ -35,13 +35,7 @@ constexpr const char* kPlanted = "planted library loaded";
 
 // The descriptions of the list written on `root`, in its order.
 std::vector<std::string> listedDescriptions(const fixtures::ReceiverRoot& root) {
-  std::vector<std::string> descriptions;
-  std::istringstream list(root.readRecordingsList().value_or(""));
-  constexpr std::string_view kField = "#DESCRIPTION: ";
-  for (std::string line; std::getline(list, line);) {
-    if (line.starts_with(kField)) descriptions.push_back(line.substr(kField.size()));
-  }
-  return descriptions;
+  return e2e::listed(root.readRecordingsList(), "#DESCRIPTION: ");
 }
 
 // Mends a fault: the build tree's quillon-host had the RUNPATH "<build>/host:", whose empty
@@ -52,14 +46,12 @@ TEST(ProgramStart, LoadsNoLibraryFromTheWorkingDirectory) {
   fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
   root.recording("a.ts", 100);
   fs::copy_file(QUILLON_PLANTED_LIBRARY, root.root() / "libutf8proc.so.2");
-  const HostRun run =
-      runProgram(kHost, {"--root", ".", "--keys", kRebuildKeys}, {}, {root.root(), {}});
+  const HostRun run = runKeys(".", kRebuildKeys, {}, {root.root(), {}});
   EXPECT_EQ(0, run.status) << run.errors;
   EXPECT_THAT(run.errors, Not(HasSubstr(kPlanted)));
   EXPECT_EQ(std::vector<std::string>{"a"}, listedDescriptions(root));
 
-  const HostRun searching = runProgram(kHost, {"--root", ".", "--keys", kRebuildKeys},
-                                       {"LD_LIBRARY_PATH=."}, {root.root(), {}});
+  const HostRun searching = runKeys(".", kRebuildKeys, {"LD_LIBRARY_PATH=."}, {root.root(), {}});
   EXPECT_THAT(searching.errors, HasSubstr(kPlanted));
 }
 
@@ -77,12 +69,8 @@ TEST(ProgramStart, WorksWithoutProc) {
   root.recording("a.ts", 100);
   root.recording("b.ts", 200, event("Bravo"));
   root.recording("c.ts", 300);
-  fs::create_directories(root.root() / "hdd" / "events");
-  const fixtures::Bytes charlie = event("Charlie");
-  std::ofstream(root.root() / "hdd" / "events" / "c.eit", std::ios::binary)
-      .write(reinterpret_cast<const char*>(charlie.data()),
-             static_cast<std::streamsize>(charlie.size()));
-  root.symlink("c.eit", "/hdd/events/c.eit", 300);
+  root.file("c-event", event("Charlie"));
+  root.symlink("c.eit", "/hdd/movie/c-event", 300);
   const fs::path config = root.root() / "etc" / "enigma" / "config";
   fs::create_directories(config.parent_path());
   // Another program's key, and the sort order by file name, descending.
@@ -90,12 +78,10 @@ TEST(ProgramStart, WorksWithoutProc) {
       "/enigma/plugins/other/volume=7\n/enigma/plugins/quillon/filesort=2\n";
   std::ofstream(config) << settings;
 
-  const HostRun run =
-      runProgram(kHost, {"--root", root.root().string(), "--keys", kRebuildKeys},
-                 {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"}, {root.root(), withoutProc()});
+  const HostRun run = runKeys(root.root(), kRebuildKeys, {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"},
+                              {root.root(), withoutProc()});
   EXPECT_EQ(0, run.status) << run.errors;
-  EXPECT_EQ("quillon-host: taking '" + root.root().string() + "' as a receiver's whole root\n",
-            run.errors);
+  EXPECT_EQ(e2e::takenLine(root.root()), run.errors);
   EXPECT_EQ((std::vector<std::string>{"Charlie", "Bravo", "a"}), listedDescriptions(root));
   EXPECT_EQ(settings, testsupport::contents(config));
 }
@@ -135,8 +121,7 @@ TEST(ProgramStart, StartedFromAClosedDescriptorFindsItselfThroughProcOrSaysItCan
   const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
   const HostRun withProc = startedFromADescriptor(root.root(), true);
   EXPECT_EQ(0, withProc.status) << withProc.errors;
-  EXPECT_EQ("quillon-host: taking '" + root.root().string() + "' as a receiver's whole root\n",
-            withProc.errors);
+  EXPECT_EQ(e2e::takenLine(root.root()), withProc.errors);
 
   if (::geteuid() != 0) GTEST_SKIP() << "without /proc: a mount namespace needs root";
   if (kNoRunWithoutProc != nullptr) GTEST_SKIP() << "without /proc: " << kNoRunWithoutProc;

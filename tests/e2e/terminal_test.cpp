@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -102,37 +103,20 @@ class TerminalPane {
   std::filesystem::path report_;
 };
 
-// The character that starts at `column` of a captured line; empty past its end.
-std::string characterAt(const std::string& line, int column) {
-  const TerminalLine before = cutToColumns(line, column);
-  if (before.columns != column) return "";
-  return cutToColumns(line.substr(before.text.size()), 1).text;
-}
-
-int columnOf(const std::string& line, std::size_t byte) {
-  return terminalColumns(std::string_view(line).substr(0, byte));
-}
-
-// What is wrong with the frame of the box on `screen`: its top-right corner and every line of
-// its right-hand border must be where its top-left corner says, with nothing past them.
+// What is wrong with the frame of the box on `screen`: every line from its top-right corner
+// down to its bottom-right one must end, blanks aside, in its border at the corner's column.
 std::string frameFault(const std::vector<std::string>& screen) {
-  std::size_t top = 0;
-  while (top < screen.size() && screen[top].find("┌") == std::string::npos) ++top;
-  if (top == screen.size()) return "no box on the screen";
-  const int left = columnOf(screen[top], screen[top].find("┌"));
-  const std::size_t corner = screen[top].find("┐");
-  if (corner == std::string::npos) return "line " + std::to_string(top) + " has no ┐";
-  const int right = columnOf(screen[top], corner);
-  for (std::size_t line = top + 1; line < screen.size(); ++line) {
-    const std::string& text = screen[line];
-    const std::string border = characterAt(text, right);
-    const bool bottom = characterAt(text, left) == "└";
-    const bool whole = bottom ? border == "┘" : border == "│" || border == "┤";
-    const bool nothingPast =
-        cutToColumns(text, right + 1).text.size() == text.size() ||
-        text.find_first_not_of(' ', cutToColumns(text, right + 1).text.size()) == std::string::npos;
-    if (!whole || !nothingPast) return "line " + std::to_string(line) + ": " + text;
-    if (bottom) return "";
+  const auto top = std::ranges::find_if(
+      screen, [](const std::string& line) { return line.find("┌") != std::string::npos; });
+  if (top == screen.end()) return "no box on the screen";
+  const int right = terminalColumns(top->substr(0, top->find("┐")));
+  for (auto line = top; line != screen.end(); ++line) {
+    const std::string text = line->substr(0, line->find_last_not_of(' ') + 1);
+    const bool border = line == top
+                            ? text.ends_with("┐")
+                            : text.ends_with("│") || text.ends_with("┤") || text.ends_with("┘");
+    if (!border || terminalColumns(text) != right + 1) return "line: " + *line;
+    if (text.ends_with("┘")) return "";
   }
   return "the box has no bottom";
 }
