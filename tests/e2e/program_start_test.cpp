@@ -34,7 +34,7 @@ constexpr const char* kRebuildKeys = "exit down down ok ok exit exit";
 constexpr const char* kPlanted = "planted library loaded";
 
 // The descriptions of the list written on `root`, in its order.
-std::vector<std::string> listedDescriptions(const fixtures::ReceiverRoot& root) {
+auto listedDescriptions(const fixtures::ReceiverRoot& root) {
   return e2e::listed(root.readRecordingsList(), "#DESCRIPTION: ");
 }
 

@@ -122,10 +122,8 @@ std::string frameFault(const std::vector<std::string>& screen) {
 }
 
 bool shows(const std::vector<std::string>& screen, const std::string& text) {
-  for (const std::string& line : screen) {
-    if (line.find(text) != std::string::npos) return true;
-  }
-  return false;
+  return std::ranges::any_of(
+      screen, [&text](const std::string& line) { return line.find(text) != std::string::npos; });
 }
 
 // In both languages the help line of the event-information row is wider than the window; it
@@ -148,15 +146,14 @@ TEST(RealTerminal, TheFrameStaysWholeAtEverySizeAStopComesBackAndASignalEndsIt) 
   } cases[] = {{"en", "name", "Terminal too small: 30x10,", "C-c", "130", false},
                {"de", "EIT-Datei zu nehmen", "Terminal zu klein: 30x10,", "", "143", false},
                {"en", "name", "Terminal too small: 30x10,", "C-\\", "131", true}};
-  rlimit coreLimit = {};
-  ASSERT_EQ(0, ::getrlimit(RLIMIT_CORE, &coreLimit));
-  const rlimit noCoreDump = {0, coreLimit.rlim_max};  // Ctrl-\ would leave one
+  rlimit noCoreDump = {};  // Ctrl-\ would leave one, of the shell's job
+  ASSERT_EQ(0, ::getrlimit(RLIMIT_CORE, &noCoreDump));
+  noCoreDump.rlim_cur = 0;
+  ASSERT_EQ(0, ::setrlimit(RLIMIT_CORE, &noCoreDump));
   for (const auto& each : cases) {
     SCOPED_TRACE(each.language + " " + each.status);
     const fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
-    ASSERT_EQ(0, ::setrlimit(RLIMIT_CORE, &noCoreDump));
     TerminalPane pane(root, {80, 24}, each.language);
-    ::setrlimit(RLIMIT_CORE, &coreLimit);
     ASSERT_TRUE(pane.waitUntil([&] { return frameFault(pane.screen()).empty(); }))
         << frameFault(pane.screen());
     pane.press("Escape");
