@@ -190,7 +190,8 @@ TEST(EndToEnd, TextFromTheDiskIsShownEscapedAndListedAsItIs) {
       {"\u200B", "\\xE2\\x80\\x8B", false}, {"\u2060", "\\xE2\\x81\\xA0", false},
       {"\uFEFF", "\\xEF\\xBB\\xBF", false}, {"\u2028", "\\xE2\\x80\\xA8", true},
       {"\u2029", "\\xE2\\x80\\xA9", true},  {"\u200C", "\u200C", false},
-      {"\u200D", "\u200D", false},          {"\u00AD", "\u00AD", false},
+      {"\u200D", "\u200D", false},          {"\u001B", "\\x1B", true},
+      {"\u00AD", "\u00AD", false},          {"\u009B", "\\xC2\\x9B", false},
   };
   const fixtures::Bytes blankTitles[] = {
       fixtures::dvbText("   "),      fixtures::dvbText({0x15}, "\x01\x1B\x1F"),
@@ -201,16 +202,12 @@ TEST(EndToEnd, TextFromTheDiskIsShownEscapedAndListedAsItIs) {
     return fixtures::EventBuilder().shortEvent("deu", title, {}).bytes();
   };
   fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
-  root.recording("\x1B[2Jclear.ts", 100);
-  root.recording(
-      "\xC2\x9B"
-      "2Jc1.ts",
-      200);
   for (std::size_t index = 0; index < std::size(invisible); ++index) {
-    // Named by its file name, or (every other one) by a title that says the same.
+    // Named by its file name, or (every other one) by a title that says the same; ESC and CSI
+    // (which the event parser drops from titles) are in file names.
     const std::string text = std::to_string(index) + " a" + invisible[index].character + "b";
-    if (index % 2 == 0) root.recording(text + ".ts", 100);
-    if (index % 2 == 1) root.recording(text + ".ts", 100, titled(fixtures::dvbText({0x15}, text)));
+    if (index % 2 == 1) root.recording(text + ".ts", 100);
+    if (index % 2 == 0) root.recording(text + ".ts", 100, titled(fixtures::dvbText({0x15}, text)));
   }
   for (std::size_t index = 0; index < std::size(blankTitles); ++index)
     root.recording("blank " + std::to_string(index) + ".ts", 100, titled(blankTitles[index]));
@@ -218,10 +215,6 @@ TEST(EndToEnd, TextFromTheDiskIsShownEscapedAndListedAsItIs) {
   ASSERT_EQ(0, run.status) << run.errors;
   const std::string list = root.readRecordingsList().value_or("");
 
-  EXPECT_NE(std::string::npos, run.out.find("\n  /hdd/movie/\\x1B[2Jclear.ts:  [2Jclear\n"));
-  EXPECT_NE(std::string::npos, run.out.find("\n  /hdd/movie/\\xC2\\x9B2Jc1.ts: \\xC2\\x9B2Jc1\n"));
-  EXPECT_EQ(std::string::npos, run.out.find('\x1B')) << run.out;
-  EXPECT_EQ(std::string::npos, run.out.find("\xC2\x9B")) << run.out;
   for (std::size_t index = 0; index < std::size(invisible); ++index) {
     const auto& [character, shown, blankInTheList] = invisible[index];
     SCOPED_TRACE(shown);
@@ -240,7 +233,7 @@ TEST(EndToEnd, TextFromTheDiskIsShownEscapedAndListedAsItIs) {
     const std::string name = "blank " + std::to_string(index);
     EXPECT_NE(std::string::npos, list.find("#DESCRIPTION: " + name + "\n")) << name;
   }
-  EXPECT_EQ(1 + 4 * (2 + std::size(invisible) + std::size(blankTitles)),
+  EXPECT_EQ(1 + 4 * (std::size(invisible) + std::size(blankTitles)),
             static_cast<std::size_t>(std::count(list.begin(), list.end(), '\n')));
 }
 

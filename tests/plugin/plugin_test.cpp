@@ -9,14 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "disk/receiver_fs.h"
 #include "display/headless.h"
 #include "fixtures/receiver_builder.h"
-#include "host/econfig.h"
 #include "host/ezapmain.h"
 #include "host/gui/active_display.h"
 #include "runner/command_line.h"
 #include "runner/plugin_loader.h"
+#include "tests/support/receiver_in_use.h"
 
 namespace {
 
@@ -27,8 +26,7 @@ constexpr const char* kPluginPath = QUILLON_PLUGIN_PATH;
 // with, and rebuilds from the disk as it is then, not from the list of the first.
 TEST(PluginRun, TheSecondRunStartsFromTheStoredSortOrderAndRebuildsAfresh) {
   fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
-  disk::setReceiverRoot(root.root());
-  eConfig::instance()->open(root.root() / "config");
+  const testsupport::ReceiverInUse inUse(root.root(), root.root() / "config");
   LoadedPlugin plugin{kPluginPath};
   ASSERT_TRUE(plugin.isLoaded()) << plugin.error();
   root.recording("b-news.ts", 1767300000);
@@ -49,8 +47,6 @@ TEST(PluginRun, TheSecondRunStartsFromTheStoredSortOrderAndRebuildsAfresh) {
   EXPECT_EQ((std::vector<std::string>{"/hdd/movie/c-holiday.ts", "/hdd/movie/a-film.ts",
                                       "/hdd/movie/d-late.ts"}),
             paths);
-  eConfig::instance()->open({});
-  disk::setReceiverRoot("/");
 }
 
 // The global and weak symbols the object defines for whoever loads it, as readelf (which reads
