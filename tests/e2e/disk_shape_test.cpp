@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -65,8 +64,11 @@ struct Scratch {
 
 // Each shape is taken as the receiver would mount it, the list has receiver paths on both, and
 // a run that writes no setting makes nothing but the list (and leaves the disk as it was when
-// it writes none). A directory of neither shape is refused before anything is made.
-TEST(DiskShapes, EachIsTakenAsTheReceiverMountsItAndGetsNothingButItsList) {
+// it writes none). A directory of neither shape is refused before anything is made. A hard disk
+// keeps no receiver settings: they go to quillon/config in the user's configuration directory,
+// made (0700) when a setting is first written; a whole root keeps them in its own
+// etc/enigma/config, also made only then; --config names another file for either.
+TEST(DiskShapes, EachIsTakenAsTheReceiverMountsItAndGetsNothingButItsListAndSettings) {
   const struct {
     const char* name;
     std::vector<std::string> layout;
@@ -75,20 +77,24 @@ TEST(DiskShapes, EachIsTakenAsTheReceiverMountsItAndGetsNothingButItsList) {
     std::string message;              // after the shape line; "DISK" is the disk's path
     std::vector<std::string> listed;  // the list's paths; empty when no list is written
     const char* list = "movie/recordings.epl";
+    const char* settings = nullptr;  // where a setting goes, below the scratch directory
   } cases[] = {
       {"hard disk",
        {"movie/b.ts", "movie/a.ts", "movie/a.eit", "timeshift/"},
        0,
        "hard disk, mounted at /hdd",
        "",
-       {"/hdd/movie/a.ts", "/hdd/movie/b.ts"}},
+       {"/hdd/movie/a.ts", "/hdd/movie/b.ts"},
+       "movie/recordings.epl",
+       "xdg/quillon/config"},
       {"whole root",
        {"hdd/movie/a.ts", "movie/stray.ts"},
        0,
        "whole root",
        "",
        {"/hdd/movie/a.ts"},
-       "hdd/movie/recordings.epl"},
+       "hdd/movie/recordings.epl",
+       "disk/etc/enigma/config"},
       {"whole root by its settings alone",
        {"etc/enigma/", "movie/stray.ts"},
        1,
@@ -133,6 +139,23 @@ TEST(DiskShapes, EachIsTakenAsTheReceiverMountsItAndGetsNothingButItsList) {
     }
     EXPECT_EQ(expected, tree(scratch.disk));
     EXPECT_FALSE(fs::exists(scratch.configHome));
+    if (each.settings == nullptr) continue;
+
+    const fs::path config = scratch.holder.root() / each.settings;
+    const fs::path given = scratch.holder.root() / "given";
+    EXPECT_EQ(0, scratch.run({"--rebuild", "--sort", "3"}).status);
+    EXPECT_EQ(0, scratch.run({"--rebuild", "--sort", "4", "--config", given.string()}).status);
+    EXPECT_EQ("/enigma/plugins/quillon/filesort=3\n", testsupport::contents(config));
+    EXPECT_EQ("/enigma/plugins/quillon/filesort=4\n", testsupport::contents(given));
+    const bool users = config.parent_path().filename() == "quillon";
+    if (users) {
+      EXPECT_EQ(fs::perms::owner_all,
+                fs::status(config.parent_path()).permissions() & fs::perms::all);
+    } else {
+      expected.insert({"etc/", "etc/enigma/", "etc/enigma/config"});
+    }
+    EXPECT_EQ(expected, tree(scratch.disk));
+    EXPECT_EQ(users, fs::exists(scratch.configHome));
   }
 }
 
@@ -169,47 +192,6 @@ TEST(DiskShapes, LinksOnAHardDiskLeadWhereTheyLeadOnTheReceiver) {
   const HostRun run = scratch.run({"--rebuild"});
   EXPECT_EQ(0, run.status) << run.errors;
   EXPECT_EQ(expected, listed(testsupport::contents(scratch.disk / "movie/recordings.epl")));
-}
-
-// A hard disk keeps no receiver settings: they go to quillon/config in the user's configuration
-// directory, made (0700) when a setting is first written; --config overrides it. A whole root
-// keeps them in its own etc/enigma/config, also made only then. Nothing else is made on a disk.
-TEST(DiskShapes, SettingsAreKeptWhereTheShapeKeepsThem) {
-  const std::set<std::string> listOnly{"movie/recordings.epl"};
-  const struct {
-    const char* recording;
-    bool given;          // named by --config
-    std::string config;  // below the scratch directory
-    std::set<std::string> madeOnTheDisk;
-  } cases[] = {
-      {"movie/a.ts", false, "xdg/quillon/config", listOnly},
-      {"movie/a.ts", true, "given", listOnly},
-      {"hdd/movie/a.ts",
-       false,
-       "disk/etc/enigma/config",
-       {"hdd/movie/recordings.epl", "etc/", "etc/enigma/", "etc/enigma/config"}},
-  };
-  for (const auto& each : cases) {
-    SCOPED_TRACE(each.config);
-    const Scratch scratch;
-    layOut(scratch.disk, {each.recording});
-    const std::set<std::string> before = tree(scratch.disk);
-    const fs::path config = scratch.holder.root() / each.config;
-    std::vector<std::string> options = {"--rebuild", "--sort", "filedate-descending"};
-    if (each.given) options.insert(options.end(), {"--config", config.string()});
-
-    const HostRun run = scratch.run(options);
-    EXPECT_EQ(0, run.status) << run.errors;
-    EXPECT_EQ("/enigma/plugins/quillon/filesort=4\n", testsupport::contents(config));
-    if (each.config.ends_with("/quillon/config")) {
-      EXPECT_EQ(fs::perms::owner_all,
-                fs::status(config.parent_path()).permissions() & fs::perms::all);
-    }
-    std::set<std::string> made;
-    std::ranges::set_difference(tree(scratch.disk), before, std::inserter(made, made.end()));
-    EXPECT_EQ(each.madeOnTheDisk, made);
-    EXPECT_EQ(each.config.starts_with("xdg/"), fs::exists(scratch.configHome));
-  }
 }
 
 // --rebuild chooses in the window as a person would, whatever the store held before (a sort
