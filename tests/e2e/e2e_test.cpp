@@ -69,10 +69,6 @@ std::vector<KeyScript> keyScripts() {
   return scripts;
 }
 
-HostRun play(const fixtures::ReceiverRoot& root, const KeyScript& script, const std::string& name) {
-  return runKeys(root.root(), readFile(kCases + name + ".keys"), script.environment);
-}
-
 // A run whose keys run out ends with status 3, any other with 0.
 int expectedStatus(const HostRun& run) {
   return run.out.ends_with("end of keys\n") ? 3 : 0;
@@ -86,10 +82,12 @@ TEST_P(KeyScripts, WriteTheirTranscripts) {
   fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
   if (script.movies) addMovies(root);
   if (script.after != nullptr) {
-    const HostRun before = play(root, script, script.after);
+    const HostRun before =
+        runKeys(root.root(), readFile(kCases + script.after + ".keys"), script.environment);
     ASSERT_EQ(expectedStatus(before), before.status) << script.after << ": " << before.errors;
   }
-  const HostRun run = play(root, script, script.name);
+  const HostRun run =
+      runKeys(root.root(), readFile(kCases + script.name + ".keys"), script.environment);
   const std::string transcript = e2e::replaced(run.out, root.root().string(), "ROOT");
   const std::string out = kCases + script.name + ".out";
   if (std::getenv("QUILLON_UPDATE_TRANSCRIPTS")) std::ofstream(out, std::ios::binary) << transcript;

@@ -33,11 +33,6 @@ using e2e::runKeys;
 constexpr const char* kRebuildKeys = "exit down down ok ok exit exit";
 constexpr const char* kPlanted = "planted library loaded";
 
-// The descriptions of the list written on `root`, in its order.
-auto listedDescriptions(const fixtures::ReceiverRoot& root) {
-  return e2e::listed(root.readRecordingsList(), "#DESCRIPTION: ");
-}
-
 // Mends a fault: the build tree's quillon-host had the RUNPATH "<build>/host:", whose empty
 // element the loader reads as the working directory, searched before the system's libraries:
 // `cd /mnt/receiver && quillon-host --root .` ran the code of a crafted disk's libutf8proc.so.2.
@@ -49,7 +44,8 @@ TEST(ProgramStart, LoadsNoLibraryFromTheWorkingDirectory) {
   const HostRun run = runKeys(".", kRebuildKeys, {}, {root.root(), {}});
   EXPECT_EQ(0, run.status) << run.errors;
   EXPECT_THAT(run.errors, Not(HasSubstr(kPlanted)));
-  EXPECT_EQ(std::vector<std::string>{"a"}, listedDescriptions(root));
+  EXPECT_EQ(std::vector<std::string>{"a"},
+            e2e::listed(root.readRecordingsList(), "#DESCRIPTION: "));
 
   const HostRun searching = runKeys(".", kRebuildKeys, {"LD_LIBRARY_PATH=."}, {root.root(), {}});
   EXPECT_THAT(searching.errors, HasSubstr(kPlanted));
@@ -82,7 +78,8 @@ TEST(ProgramStart, WorksWithoutProc) {
                               {root.root(), withoutProc()});
   EXPECT_EQ(0, run.status) << run.errors;
   EXPECT_EQ(e2e::takenLine(root.root()), run.errors);
-  EXPECT_EQ((std::vector<std::string>{"Charlie", "Bravo", "a"}), listedDescriptions(root));
+  EXPECT_EQ((std::vector<std::string>{"Charlie", "Bravo", "a"}),
+            e2e::listed(root.readRecordingsList(), "#DESCRIPTION: "));
   EXPECT_EQ(settings, testsupport::contents(config));
 }
 
