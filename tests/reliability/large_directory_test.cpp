@@ -23,8 +23,6 @@ TEST_F(LargeDirectory, EveryRecordingIsListedSortedAndReadBack) {
     ASSERT_TRUE(std::ofstream(root.movieDirectory() / name)) << name;
   }
   ASSERT_EQ(1, rebuildRecordingsList(1));
-  const std::string list = *root.readRecordingsList();
-  EXPECT_EQ(1 + 4 * kRecordings, std::count(list.begin(), list.end(), '\n'));
   const auto& reloaded = eZapMain::instance()->recordings();
   ASSERT_EQ(static_cast<std::size_t>(kRecordings), reloaded.size());
   EXPECT_TRUE(std::ranges::is_sorted(reloaded, {}, &eZapMain::Recording::description));

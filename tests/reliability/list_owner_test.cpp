@@ -22,20 +22,12 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testsupport::resultInChild;
 
 constexpr char kOldList[] =
     "#NAME old\n#SERVICE: 1:0:1:0:0:0:000000:0:0:0:/hdd/movie/old.ts\n/hdd/movie/old.ts\n";
 constexpr uid_t kNobody = 65534;
 
-class ListOwner : public ReceiverTest {
- protected:
-  ListOwner() {
-    root.recording("a.ts", 100);
-    fs::permissions(root.root(), fs::perms::all);
-    fs::permissions(root.root() / "hdd", fs::perms::all);
-  }
-};
+using ListOwner = ReceiverTest;
 
 // A user who is not root is played by a child process that gives up root (or by this user,
 // where the test is not root); the rows that give files to others need root and are left out
@@ -63,6 +55,9 @@ TEST_F(ListOwner, TheOwnersChoiceSurvivesTheRebuildOrTheListIsLeftAlone) {
       {"root's, made read-only (root may still write it)", 0, 0, 0444, false, 0777, 1, 0, 0},
       {"set-group-id, for a shared group", 0, 5678, 02664, false, 0777, 1, 0, 5678}};
   const fs::path backup = root.root() / "recordings.backup";  // another name of the list
+  root.recording("a.ts", 100);
+  fs::permissions(root.root(), fs::perms::all);
+  fs::permissions(root.root() / "hdd", fs::perms::all);
   for (const auto& each : cases) {
     SCOPED_TRACE(each.what);
     if (::geteuid() != 0 && each.owner != kAsMade) continue;  // needs root
@@ -73,7 +68,7 @@ TEST_F(ListOwner, TheOwnersChoiceSurvivesTheRebuildOrTheListIsLeftAlone) {
                 ::chown(root.recordingsList().c_str(), each.owner, each.group) == 0);
     ASSERT_EQ(0, ::chmod(root.recordingsList().c_str(), each.mode));
     fs::permissions(root.movieDirectory(), fs::perms(each.folder));
-    const int rebuilt = resultInChild([&each] {
+    const int rebuilt = testsupport::resultInChild([&each] {
       if (each.byAnotherUser && ::geteuid() == 0 &&
           (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
         return 100;

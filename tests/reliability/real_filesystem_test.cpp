@@ -1,17 +1,19 @@
 // Faults of a real file system rather than injected ones: a small ext4 image, loop-mounted as
-// the receiver root, that fills up while the list is written, that turns read-only in the
-// middle of the write, and a list file marked immutable. The old list
-// stays byte for byte and, once the disk is mended, the next rebuild writes the list and
-// leaves nothing else beside it. And a crafted image, whose directory entries lie about types.
+// the receiver root, whose list file is marked immutable and which then fills up while the list
+// is written (a write that fails part-way for another reason: ReplaceFaults.*, Replacement.*).
+// The old list stays byte for byte and, once the disk is mended, the next rebuild writes the list
+// and leaves nothing else beside it. A crafted image, whose directory entries lie about types;
+// and a root without /proc.
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <fiu-control.h>
-#include <fiu.h>
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -23,6 +25,8 @@
 #include "host/econfig.h"
 #include "movielist/recover.h"
 #include "tests/reliability/replaced_files.h"
+#include "tests/reliability/root_resolution.h"
+#include "tests/support/child_process.h"
 #include "tests/support/host_process.h"
 #include "tests/support/open_watch.h"
 #include "tests/support/receiver_in_use.h"
@@ -33,30 +37,31 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAreArray;
 
-// Runs a shell command in a clean environment, so that no preload of the test (libfiu, a
-// sanitizer runtime) reaches the system's tools; empty when it succeeded, else what it printed.
-std::string tool(const std::string& command) {
-  const HostRun run =
-      runProgram("/bin/sh", {"-c", command}, {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"});
+// Runs a shell command in `directory` (the test's own when empty) in a clean environment, so that
+// no preload of the test (libfiu, a sanitizer runtime) reaches the system's tools; empty when it
+// succeeded, else what it printed.
+std::string tool(const std::string& command, const std::string& directory = "") {
+  const HostRun run = runProgram("/bin/sh", {"-c", command}, {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"},
+                                 {directory, {}});
   return run.status == 0 ? "" : command + ": " + run.errors;
 }
 
 // A small ext4 file system of a test's own: an 8 MiB image (no blocks reserved for root, who
 // could write into them), crafted with `debugfs` commands (one a line) to hold what no kernel
-// would write, and loop-mounted with errors=remount-ro as a receiver root, so that the product
-// meets a real full disk and a file system that turns read-only.
+// would write, and loop-mounted as a receiver root, so that the product meets a real full disk.
+// The tools run in the directory that holds the image and the mount point.
 class Ext4Image {
  public:
   explicit Ext4Image(const std::string& debugfsCommands) {
-    error_ = tool("mkfs.ext4 -q -m 0 " + quoted("image") + " 8M");
+    error_ = tool("mkfs.ext4 -q -m 0 image 8M && mkdir root", directory_);
     if (error_.empty() && !debugfsCommands.empty())
-      error_ = tool("printf '" + debugfsCommands + "' | debugfs -w -f - " + quoted("image"));
-    if (error_.empty()) error_ = tool("mkdir " + quoted("root") + " && " + mount());
+      error_ = tool("printf '" + debugfsCommands + "' | debugfs -w -f - image", directory_);
+    if (error_.empty()) error_ = tool("mount -o loop image root", directory_);
   }
   Ext4Image(const Ext4Image&) = delete;
   ~Ext4Image() {
     // Something still open on it: detach it all the same, so that no test leaves a mount behind.
-    if (error_.empty()) tool("umount " + quoted("root") + " || umount -l " + quoted("root"));
+    if (error_.empty()) tool("umount root || umount -l root", directory_);
     std::error_code ignored;
     fs::remove_all(directory_, ignored);
   }
@@ -65,28 +70,7 @@ class Ext4Image {
   const std::string& error() const { return error_; }
   fs::path mountPoint() const { return directory_ / "root"; }
 
-  // Reports an error as the file system itself would on finding damage: with errors=remount-ro
-  // it turns read-only at once, open files and all.
-  bool triggerError() const {
-    return tool("echo 1 >/sys/fs/ext4/$(basename $(findmnt -no SOURCE " + quoted("root") +
-                "))/trigger_fs_error")
-        .empty();
-  }
-
-  // Unmounts, repairs what the error left (e2fsck exits 1 when it mended something) and mounts
-  // again read-write.
-  bool repairAndMount() const {
-    return tool("umount " + quoted("root") + " && { e2fsck -fy " + quoted("image") +
-                " || [ $? = 1 ]; } && " + mount())
-        .empty();
-  }
-
  private:
-  std::string quoted(const char* name) const { return "'" + (directory_ / name).string() + "'"; }
-  std::string mount() const {
-    return "mount -o loop,errors=remount-ro " + quoted("image") + " " + quoted("root");
-  }
-
   // Holds the image and the mount point.
   const fs::path directory_ = [] {
     char pattern[] = "/tmp/quillon-ext4.XXXXXX";
@@ -107,12 +91,11 @@ void skipOrFail(const std::string& why) {
 class RealFileSystem : public ::testing::Test {
  protected:
   void SetUp() override {
-    image = std::make_unique<Ext4Image>("");
-    if (!image->error().empty()) return skipOrFail(image->error());
+    if (!image.error().empty()) return skipOrFail(image.error());
     root = std::make_unique<fixtures::ReceiverRoot>(
-        layOut(fixtures::ReceiverRoot(image->mountPoint())));
-    inUse = std::make_unique<testsupport::ReceiverInUse>(image->mountPoint(),
-                                                         image->mountPoint() / "config");
+        layOut(fixtures::ReceiverRoot(image.mountPoint())));
+    inUse = std::make_unique<testsupport::ReceiverInUse>(image.mountPoint(),
+                                                         image.mountPoint() / "config");
     entriesBefore = names(root->movieDirectory());
     ::sync();
   }
@@ -124,26 +107,25 @@ class RealFileSystem : public ::testing::Test {
     EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
   }
 
-  // The next rebuild, on a disk that has room again, writes the whole list and leaves
-  // nothing else beside it.
-  void expectTheNextRebuildToSucceed() const {
-    EXPECT_EQ(1, rebuildRecordingsList(0));
-    const std::string list = root->readRecordingsList().value_or("");
-    EXPECT_EQ(1 + 4 * kRecordings, std::count(list.begin(), list.end(), '\n'));
-    EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
-  }
-
   // Put away in the reverse order: the host's files, the root, then the image.
-  std::unique_ptr<Ext4Image> image;
+  const Ext4Image image{""};
   std::unique_ptr<fixtures::ReceiverRoot> root;
   std::unique_ptr<testsupport::ReceiverInUse> inUse;
   std::set<std::string> entriesBefore;
 };
 
-TEST_F(RealFileSystem, ADiskThatFillsUpDuringTheWriteKeepsTheOldList) {
-  // Every block taken, then 64 KiB given back: room for the temporary file and part of the
-  // list, not for all of it.
-  const fs::path filler = image->mountPoint() / "filler";
+// Each fault in turn: the list made immutable, which binds even root, then the disk filled but
+// for 64 KiB, room for the temporary file and part of the list, not for all of it. Each rebuild
+// fails and keeps the old list; once both are mended, the next one writes the whole list and
+// leaves nothing else beside it.
+TEST_F(RealFileSystem, AnImmutableListOrADiskThatFillsUpDuringTheWriteKeepsTheOldList) {
+  const std::string list = "'" + root->recordingsList().string() + "'";
+  ASSERT_EQ("", tool("chattr +i " + list));
+  EXPECT_EQ(0, rebuildRecordingsList(0));
+  expectTheOldListKept();
+  ASSERT_EQ("", tool("chattr -i " + list));
+
+  const fs::path filler = image.mountPoint() / "filler";
   const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
   off_t size = 0;
   for (off_t piece = 1 << 20; piece >= 1024; piece /= 2) {
@@ -156,43 +138,10 @@ TEST_F(RealFileSystem, ADiskThatFillsUpDuringTheWriteKeepsTheOldList) {
   expectTheOldListKept();
 
   fs::remove(filler);
-  expectTheNextRebuildToSucceed();
-}
-
-// Turns the file system read-only the first time the list's stream is flushed, with the
-// temporary file open and part of the list written; the flush itself goes ahead.
-Ext4Image* failingImage = nullptr;
-int turnReadOnly(const char*, int*, void**, unsigned*) {
-  if (failingImage != nullptr && failingImage->triggerError()) failingImage = nullptr;
-  return 0;
-}
-
-TEST_F(RealFileSystem, AFileSystemThatTurnsReadOnlyDuringTheWriteKeepsTheOldList) {
-  fiu_init(0);
-  failingImage = image.get();
-  fiu_enable_external("posix/stdio/fflush", 1, nullptr, 0, &turnReadOnly);
-  const int result = rebuildRecordingsList(0);
-  fiu_disable("posix/stdio/fflush");
-  ASSERT_EQ(nullptr, failingImage) << "the error was not triggered (run under fiu-run -x)";
-  EXPECT_EQ(0, result);
-  EXPECT_EQ(0, inUse->reloads());
-  EXPECT_EQ(kOldList, root->readRecordingsList());
-
-  // What the aborted journal kept of the temporary file is the next rebuild's to remove.
-  disk::setReceiverRoot(fs::temp_directory_path());  // the host's open root keeps the image busy
-  ASSERT_TRUE(image->repairAndMount());
-  disk::setReceiverRoot(image->mountPoint());
-  EXPECT_EQ(kOldList, root->readRecordingsList());
-  expectTheNextRebuildToSucceed();
-}
-
-TEST_F(RealFileSystem, AnImmutableListIsLeftAloneEvenByRoot) {
-  const std::string list = "'" + root->recordingsList().string() + "'";
-  ASSERT_EQ("", tool("chattr +i " + list));
-  EXPECT_EQ(0, rebuildRecordingsList(0));
-  expectTheOldListKept();
-  ASSERT_EQ("", tool("chattr -i " + list));
-  expectTheNextRebuildToSucceed();
+  EXPECT_EQ(1, rebuildRecordingsList(0));
+  const std::string written = root->readRecordingsList().value_or("");
+  EXPECT_EQ(1 + 4 * kRecordings, std::count(written.begin(), written.end(), '\n'));
+  EXPECT_THAT(names(root->movieDirectory()), ElementsAreArray(entriesBefore));
 }
 
 // A movie directory whose "x.eit" is listed as a regular file (the directory entry's type, the
@@ -236,6 +185,25 @@ TEST(CraftedDisk, AnEventFileListedAsRegularThatIsADeviceIsNeverOpened) {
   }
 }
 
+// Without /proc (a chroot, or a mount namespace without it) no descriptor can be reopened, and
+// each file is opened by name after its status: every path and link resolves as with /proc
+// (RootResolution.*), and no FIFO, socket or directory is read.
+using RootFallback = DiskWithLinks;
+
+TEST_F(RootFallback, ResolvesEveryPathAndLinkAsWithProcWithoutIt) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a mount namespace needs root";
+  EXPECT_EQ(0, testsupport::resultInChild([this] {
+              if (::unshare(CLONE_NEWNS) != 0 ||
+                  ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                  ::mount("none", "/proc", "tmpfs", 0, "size=64k") != 0)
+                return 2;
+              const std::vector<std::string> failed = failures();
+              for (const std::string& failure : failed)
+                std::fprintf(stderr, "%s\n", failure.c_str());
+              return failed.empty() ? 0 : 1;
+            }));
+}
+
 // The raw value of attribute `name` of `file`; empty when it has none.
 std::string attribute(const fs::path& file, const char* name) {
   std::string value(1024, '\0');
@@ -252,8 +220,7 @@ TEST_F(RealFileSystem, AReplacedFileKeepsItsAccessListAndAttributes) {
   constexpr char kAcl[] = "system.posix_acl_access";
   constexpr char kDosAttributes[] = "user.DOSATTRIB";
   const std::string dos("0x20\0\x03\0\x03\0", 10);
-  const fs::path config = image->mountPoint() / "config";
-  const fs::path files[] = {root->recordingsList(), config};
+  const fs::path files[] = {root->recordingsList(), image.mountPoint() / "config"};
   for (const fs::path& file : files) {
     ASSERT_EQ("", tool("chmod 640 '" + file.string() + "' && setfacl -m u:nobody:rw,g::r,m::rw '" +
                        file.string() + "'"));
@@ -273,7 +240,7 @@ TEST_F(RealFileSystem, AReplacedFileKeepsItsAccessListAndAttributes) {
   // Where no attribute can be set, the owning group may read, as its entry says, not write.
   const HostRun run = runProgram(QUILLON_STRACE,
                                  {"-qq", "-o", "/dev/null", "--inject=fsetxattr:error=EOPNOTSUPP",
-                                  "--", QUILLON_REBUILD_ONCE, image->mountPoint(), "list"},
+                                  "--", QUILLON_REBUILD_ONCE, image.mountPoint(), "list"},
                                  {});
   ASSERT_EQ(0, run.status) << run.errors;
   EXPECT_EQ("", attribute(root->recordingsList(), kAcl));

@@ -30,7 +30,7 @@ class DiskWithLinks : public ReceiverTest {
     std::ofstream(root.root() / "etc" / "inside.txt") << "inside";
     std::ofstream(outsideFile) << "outside";
     makeFifo(root.root() / "hdd" / "fifo");
-    makeSocket(root.root() / "hdd" / "socket");
+    makeFifo(root.root() / "hdd" / "socket", S_IFSOCK);
     for (const Link& link : links()) root.symlink(link.name, link.target, 100);
   }
 

@@ -14,16 +14,11 @@
 
 namespace reliability {
 
-// A FIFO or a socket's file (as a socket bound there leaves it), which anyone may make.
-inline void makeNode(const std::filesystem::path& path, mode_t type) {
+// A FIFO, or with S_IFSOCK a socket's file (as a socket bound there leaves it), which anyone may
+// make.
+inline void makeFifo(const std::filesystem::path& path, mode_t type = S_IFIFO) {
   if (::mknod(path.c_str(), type | 0644, 0) != 0)
     throw std::system_error(errno, std::generic_category(), "mknod " + path.string());
-}
-inline void makeFifo(const std::filesystem::path& path) {
-  makeNode(path, S_IFIFO);
-}
-inline void makeSocket(const std::filesystem::path& path) {
-  makeNode(path, S_IFSOCK);
 }
 
 // A character device like the system's endless zero device at `path`; empty when made, else

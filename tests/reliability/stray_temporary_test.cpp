@@ -4,9 +4,6 @@
 // not carry the temporary files' mark; what is no regular file is never opened. The
 // rebuild finds the list's temporary files in its own listing; the store's temporary file has a
 // fixed name that its next write checks.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <gmock/gmock.h>
 
 #include <cerrno>
@@ -30,12 +27,8 @@ namespace fs = std::filesystem;
 using reliability::makeFifo;
 using reliability::makeZeroDevice;
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
+using testsupport::names;
 using testsupport::OpenWatch;
-
-std::set<std::string> hiddenNames(const fs::path& directory) {
-  return testsupport::names(directory, ".");
-}
 
 using StrayTemporaries = ReceiverTest;
 
@@ -70,11 +63,11 @@ TEST_F(StrayTemporaries, TheRebuildRemovesWhatACrashLeftButNotWhatAWriterHolds) 
   for (const std::string& name : special) watches.emplace_back(root.movieDirectory() / name);
   const disk::ReplacedFile otherWriter(disk::receiverRoot(), "/hdd/movie/recordings.epl");
   ASSERT_TRUE(otherWriter.isOpen());
-  std::set<std::string> staying = hiddenNames(root.movieDirectory());
+  std::set<std::string> staying = names(root.movieDirectory(), ".");
   for (const char* left : {"Ab3xY9Zq", "q0Q0q0q0"}) staying.erase(temporary(left));
 
   EXPECT_EQ(1, rebuildRecordingsList(0));
-  EXPECT_THAT(hiddenNames(root.movieDirectory()), ElementsAreArray(staying));
+  EXPECT_THAT(names(root.movieDirectory(), "."), ::testing::ElementsAreArray(staying));
   EXPECT_EQ("someone's", testsupport::contents(root.movieDirectory() / "recordings.epl.Ab3xY9Zq"));
   for (const OpenWatch& watch : watches) EXPECT_EQ(0, watch.opens());
 }
@@ -86,29 +79,16 @@ TEST_F(StrayTemporaries, TheStoreReplacesWhatACrashLeftAndFailsWhileAWriterHolds
   std::ofstream(root.root() / fixedName) << "half=";
   std::ofstream(root.root() / ".config.new") << "the user's own";
   EXPECT_EQ(0, store.setKey("/enigma/plugins/quillon/filesort", 3));
-  EXPECT_THAT(hiddenNames(root.root()), ElementsAre(".config.new"));
+  EXPECT_THAT(names(root.root(), "."), ElementsAre(".config.new"));
   {
     const disk::ReplacedFile otherWriter(disk::machineRoot(), config.string(),
                                          disk::ReplacedFile::TemporaryName::Fixed);
     ASSERT_TRUE(otherWriter.isOpen());
     EXPECT_EQ(-1, store.setKey("/enigma/plugins/quillon/filesort", 4));
-    EXPECT_THAT(hiddenNames(root.root()), ElementsAre(".config.new", fixedName));
+    EXPECT_THAT(names(root.root(), "."), ElementsAre(".config.new", fixedName));
   }
   EXPECT_EQ("/enigma/plugins/quillon/filesort=3\n", testsupport::contents(config));
   EXPECT_EQ("the user's own", testsupport::contents(root.root() / ".config.new"));
-}
-
-// A clean-up that sees a writer's new file in the moment before the writer locks it takes it;
-// the writer learns so from its lock, and makes another.
-TEST(TemporaryLock, AWriterWhoseFileWasTakenAwayBeforeItsLockLearnsSo) {
-  const fixtures::ReceiverRoot scratch = fixtures::ReceiverRoot::temporary();
-  const int directoryFd = ::open(scratch.root().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  const int writer =
-      ::openat(directoryFd, ".list.raced", O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  ASSERT_EQ(0, disk::removeAbandonedTemporaryFile(directoryFd, ".list.raced"));
-  EXPECT_EQ(-1, disk::lockTemporaryFile(directoryFd, ".list.raced", writer));
-  ::close(writer);
-  ::close(directoryFd);
 }
 
 }  // namespace
