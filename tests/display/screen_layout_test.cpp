@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/text_wrap.h"
@@ -15,38 +16,26 @@ namespace {
 // The size quillon-host is meant to be used at, and what a terminal gives by default.
 constexpr TerminalSize kStandardTerminal{80, 24};
 
-eRowView textRow(eRowView::Kind kind, std::string text,
-                 eRowView::Align align = eRowView::Align::left) {
-  eRowView row;
-  row.kind = kind;
-  row.text = text;
-  row.checked = true;
-  row.align = align;
-  return row;
-}
-
-eRowView separator(bool image) {
-  eRowView row;
-  row.kind = eRowView::Kind::separator;
-  if (image) row.image = "listbox.separator";
-  return row;
-}
-
-// The settings window as the host describes it, in either language.
+// The settings window as the host describes it, in either language: its rows by kind, with a
+// text or, for a separator, an image.
 eWidgetView settingsWindow(std::string sortValue, std::string eventInfo, std::string help) {
+  using enum eRowView::Kind;
+  const std::string image = "listbox.separator";
+  const std::pair<eRowView::Kind, std::string> rows[] = {
+      {multi, sortValue}, {separator, image}, {check, eventInfo},
+      {separator, image}, {separator, ""},    {menu, "Start Movie-Recovering"},
+      {separator, ""},    {separator, image}, {menu, "Info"}};
   eWidgetView window;
   window.caption = "Quillon v2.00";
   window.position = {170, 80};
   window.size = {400, 260};
-  window.rows = {textRow(eRowView::Kind::multi, sortValue),
-                 separator(true),
-                 textRow(eRowView::Kind::check, eventInfo),
-                 separator(true),
-                 separator(false),
-                 textRow(eRowView::Kind::menu, "Start Movie-Recovering", eRowView::Align::centre),
-                 separator(false),
-                 separator(true),
-                 textRow(eRowView::Kind::menu, "Info", eRowView::Align::centre)};
+  for (const auto& [kind, text] : rows) {
+    eRowView& row = window.rows.emplace_back();
+    row.kind = kind;
+    (kind == separator ? row.image : row.text) = text;
+    row.checked = true;
+    if (kind == menu) row.align = eRowView::Align::centre;
+  }
   window.currentRow = 2;
   window.help = help;
   return window;
@@ -73,78 +62,73 @@ const eWidgetView kAboutBox = messageBox(
 // What crosses an edge: a text or rule past its box's inside, a box past the terminal, a notice
 // past the terminal. Empty when nothing does.
 std::string layoutFault(const ScreenLayout& screen, TerminalSize terminal) {
+  std::string faults;
+  const auto within = [&faults](int from, int width, int room, const std::string& what) {
+    if (from < 0 || from + width > room) faults += what + "; ";
+  };
   for (const ScreenLayout::NoticeLine& line : screen.notice) {
-    if (line.line < 0 || line.line >= terminal.lines || line.column < 0 ||
-        line.column + terminalColumns(line.text) > terminal.columns)
-      return "notice: " + line.text;
+    within(line.line, 1, terminal.lines, "notice: " + line.text);
+    within(line.column, terminalColumns(line.text), terminal.columns, "notice: " + line.text);
   }
   for (const WidgetLayout& widget : screen.widgets) {
     const BoxArea& box = widget.box;
-    if (box.top < 0 || box.left < 0 || box.top + box.lines > terminal.lines ||
-        box.left + box.columns > terminal.columns)
-      return "box of " + widget.caption + " past the terminal";
-    if (box.columns != widget.insideColumns + 4) return "inside wider than the box";
+    const int inside = widget.insideColumns;
+    within(box.top, box.lines, terminal.lines, "box of " + widget.caption);
+    within(box.left, box.columns, terminal.columns, "box of " + widget.caption);
+    within(2, inside, box.columns - 2, "inside wider than the box");
+    within(3, terminalColumns(widget.caption), box.columns - 3, "caption: " + widget.caption);
     for (const BoxLine& line : widget.body) {
       const int width = line.rule == Rule::none ? terminalColumns(line.text) : line.ruleColumns;
-      if (line.column < 0 || line.column + width > widget.insideColumns)
-        return "body: " + line.text;
+      within(line.column, width, inside, "body: " + line.text);
     }
-    for (const std::string& help : widget.help) {
-      if (terminalColumns(help) > widget.insideColumns) return "help: " + help;
-    }
-    const int foot = widget.kind == eWidgetView::Kind::messageBox
-                         ? (widget.buttons.empty() ? 0 : widget.buttons.back().line + 1)
-                         : std::max<int>(1, widget.help.size());
-    if (widget.body.size() + foot + 3 > static_cast<std::size_t>(box.lines))
-      return "box too short for its lines";
-    for (const BoxButton& button : widget.buttons) {
-      if (button.column + terminalColumns(button.label) + 2 > widget.insideColumns)
-        return "button: " + button.label;
-    }
-    if (terminalColumns(widget.caption) > box.columns - 6) return "caption: " + widget.caption;
+    // The body, a blank line, then the help or the buttons.
+    const int footTop =
+        widget.kind == eWidgetView::Kind::messageBox ? widget.buttonTop() : widget.helpTop();
+    within(widget.bodyTop(), static_cast<int>(widget.body.size()) + 1, footTop, "box too short");
+    for (const std::string& help : widget.help) within(0, terminalColumns(help), inside, help);
+    for (const BoxButton& button : widget.buttons)
+      within(button.column, terminalColumns(button.label) + 2, inside, button.label);
   }
-  return "";
+  return faults;
 }
 
 TEST(ScreenLayout, ATerminalTooSmallSaysHowLargeItMustBe) {
   const eWidgetView window = settingsWindow("  Sort by Filename Ascending >", "Use EIT-Info",
                                             "Enable to use eit-file for the movie display name");
+  // Each row: the frame, the terminal, the size it needs, and the notice shown, line by line
+  // (not compared where empty).
   const struct {
-    const char* name;
     eWidgetView widget;
     TerminalSize terminal;
     TerminalSize needed;
-    std::vector<std::string> notice;
+    std::string notice;
   } cases[] = {
-      {"window in 30x10",
-       window,
+      {window,
        {30, 10},
        {50, 14},
-       {"Terminal too small: 30x10,", "needs 50x14. Enlarge it, or", "press Escape to close."}},
-      {"About box in 30x10",
-       kAboutBox,
+       "Terminal too small: 30x10,\nneeds 50x14. Enlarge it, or\npress Escape to close.\n"},
+      {kAboutBox,
        {30, 10},
        {56, 9},
-       {"Terminal too small: 30x10,", "needs 56x9. Enlarge it, or", "press Escape to close."}},
-      {"one column short", window, {49, 24}, {50, 14}, {}},
-      {"one line short", window, {80, 13}, {50, 14}, {}},
-      {"a notice cut to the terminal's three lines",
-       window,
+       "Terminal too small: 30x10,\nneeds 56x9. Enlarge it, or\npress Escape to close.\n"},
+      {window, {49, 24}, {50, 14}, ""},  // one column short
+      {window, {80, 13}, {50, 14}, ""},  // one line short
+      // The notice cut to the terminal's three lines.
+      {window,
        {20, 3},
        {50, 14},
-       {"Terminal too small:", "20x3, needs 50x14.", "Enlarge it, or press"}},
+       "Terminal too small:\n20x3, needs 50x14.\nEnlarge it, or press\n"},
   };
   for (const auto& each : cases) {
+    SCOPED_TRACE(testing::Message() << "row " << &each - cases);
     const ScreenLayout screen = layOutScreen({each.widget}, each.terminal);
-    EXPECT_FALSE(screen.fits) << each.name;
-    EXPECT_TRUE(screen.widgets.empty()) << each.name;
-    EXPECT_EQ(each.needed, screen.needed) << each.name;
-    EXPECT_EQ("", layoutFault(screen, each.terminal)) << each.name;
-    std::vector<std::string> notice;
-    for (const ScreenLayout::NoticeLine& line : screen.notice) notice.push_back(line.text);
-    if (!each.notice.empty()) {
-      EXPECT_EQ(each.notice, notice) << each.name;
-    }
+    EXPECT_FALSE(screen.fits);
+    EXPECT_TRUE(screen.widgets.empty());
+    EXPECT_EQ(each.needed, screen.needed);
+    EXPECT_EQ("", layoutFault(screen, each.terminal));
+    std::string notice;
+    for (const ScreenLayout::NoticeLine& line : screen.notice) notice += line.text + "\n";
+    EXPECT_TRUE(each.notice.empty() || each.notice == notice) << notice;
   }
 }
 

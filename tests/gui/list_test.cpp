@@ -20,13 +20,14 @@ namespace {
 
 TEST(ListCursor, SkipsSeparatorsAndStopsAtBothEndsReportingOnlyMoves) {
   eListBox<eListBoxEntryMenu> list;
-  new eListBoxEntryMenuSeparator(&list, nullptr, 0, true);
-  new eListBoxEntryMenu(&list, "A");
-  new eListBoxEntryMenuSeparator(&list, nullptr, 0, true);
-  new eListBoxEntryMenuSeparator(&list, nullptr, 0, false);
-  new eListBoxEntryMenu(&list, "B");
-  new eListBoxEntryMenu(&list, "C");
-  new eListBoxEntryMenuSeparator(&list, nullptr, 0, true);
+  // "-" a separator drawn as a line, " " one left blank, else a menu entry.
+  for (const std::string name : {"-", "A", "-", " ", "B", "C", "-"}) {
+    if (name == "-" || name == " ") {
+      new eListBoxEntryMenuSeparator(&list, nullptr, 0, name == "-");
+    } else {
+      new eListBoxEntryMenu(&list, name.c_str());
+    }
+  }
   std::vector<std::string> reported;
   list.selchanged.connect(
       [&reported](eListBoxEntryMenu* entry) { reported.push_back(entry->getText()); });
@@ -53,15 +54,11 @@ TEST(MultiEntry, StepsStopAtBothEndsAndAnUnknownKeyShowsTheFirstValue) {
 }
 
 // A menu entry that writes its name into `deaths` when it is destroyed.
-class CountedEntry : public eListBoxEntryMenu {
- public:
-  CountedEntry(eListBox<eListBoxEntryMenu>* list, const char* name,
-               std::vector<std::string>& deaths)
-      : eListBoxEntryMenu(list, name), deaths_(deaths) {}
-  ~CountedEntry() override { deaths_.push_back(getText()); }
-
- private:
-  std::vector<std::string>& deaths_;
+struct CountedEntry : eListBoxEntryMenu {
+  CountedEntry(eListBox<eListBoxEntryMenu>* list, const char* name, std::vector<std::string>& into)
+      : eListBoxEntryMenu(list, name), deaths(into) {}
+  ~CountedEntry() override { deaths.push_back(getText()); }
+  std::vector<std::string>& deaths;
 };
 
 // The list deletes the entries it still holds, a deleted entry leaves it, and its slots fall

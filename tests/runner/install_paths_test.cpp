@@ -12,10 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 
@@ -60,12 +58,10 @@ TEST_F(DemoDiskCopy, AFailedCopyLeavesNoPartOfItBehind) {
 // In the user's data directory: ~/.local/share unless XDG_DATA_HOME names one (how either is
 // found is runner/user_directories.h's, proved with the settings of a hard disk), with the
 // directories above it the user's alone and everything in it writable. The path is written
-// escaped, like every path from the user's environment.
+// escaped, like every path from the user's environment. CTest runs each test in a process of its
+// own, so the environment is not put back.
 TEST_F(DemoDiskCopy, IsMadeWritableInTheUsersDataAndItsPathIsShownEscaped) {
   const HostFiles files{"quillon.so", "locale", installed_.root(), true};
-  const char* home = std::getenv("HOME");
-  const std::optional<std::string> userHome =
-      home != nullptr ? std::optional<std::string>(home) : std::nullopt;
   ::unsetenv("XDG_DATA_HOME");
   ASSERT_EQ(0, ::setenv("HOME", data_.root().c_str(), 1));
   std::ostringstream inHome;
@@ -95,12 +91,6 @@ TEST_F(DemoDiskCopy, IsMadeWritableInTheUsersDataAndItsPathIsShownEscaped) {
                                         shown + ": "))
       << failure.str();
   EXPECT_EQ(std::string::npos, failure.str().find('\x1B')) << failure.str();
-  ::unsetenv("XDG_DATA_HOME");
-  if (userHome) {
-    ::setenv("HOME", userHome->c_str(), 1);
-  } else {
-    ::unsetenv("HOME");
-  }
 }
 
 }  // namespace
