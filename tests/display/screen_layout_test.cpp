@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "display/text_wrap.h"
@@ -36,7 +35,6 @@ eWidgetView settingsWindow(std::string sortValue, std::string eventInfo, std::st
     row.checked = true;
     if (kind == menu) row.align = eRowView::Align::centre;
   }
-  window.currentRow = 2;
   window.help = help;
   return window;
 }
@@ -49,7 +47,6 @@ eWidgetView messageBox(std::string text, eSize size) {
   box.position = {(720 - size.width) / 2, (576 - size.height) / 2};
   box.text = text;
   box.buttons = {"OK"};
-  box.currentButton = 0;
   return box;
 }
 
@@ -107,12 +104,9 @@ TEST(ScreenLayout, ATerminalTooSmallSaysHowLargeItMustBe) {
        {30, 10},
        {50, 14},
        "Terminal too small: 30x10,\nneeds 50x14. Enlarge it, or\npress Escape to close.\n"},
-      {kAboutBox,
-       {30, 10},
-       {56, 9},
-       "Terminal too small: 30x10,\nneeds 56x9. Enlarge it, or\npress Escape to close.\n"},
-      {window, {49, 24}, {50, 14}, ""},  // one column short
-      {window, {80, 13}, {50, 14}, ""},  // one line short
+      {kAboutBox, {30, 10}, {56, 9}, ""},  // the About box
+      {window, {49, 24}, {50, 14}, ""},    // one column short
+      {window, {80, 13}, {50, 14}, ""},    // one line short
       // The notice cut to the terminal's three lines.
       {window,
        {20, 3},
@@ -132,27 +126,24 @@ TEST(ScreenLayout, ATerminalTooSmallSaysHowLargeItMustBe) {
   }
 }
 
-TEST(ScreenLayout, WideCharactersAreMeasuredInColumns) {
+// Text from the disk is escaped before it is measured, and measured in columns: a row's text goes
+// on over lines by its columns, a centred one is centred by them, and a message box is as tall as
+// its text wrapped by columns.
+TEST(ScreenLayout, TextIsEscapedAndMeasuredInColumns) {
+  eWidgetView window = settingsWindow("< 録画を名前で並べ替える、昇順で、最初から最後まで >",
+                                      "Использовать\tEIT", "Помощь\n");
+  window.caption = "Title\x07";
+  window.rows[8].text = "録画";
   eWidgetView box = messageBox(
       "東京の録画リストを再構築します\nΚαλημέρα κόσμε, καλή προβολή\n"
       "Привет мир, список фильмов\nÉté à Noël: déjà vu, ça va",
       {200, 120});
-  const ScreenLayout screen = layOutScreen({box}, kStandardTerminal);
+  box.buttons = {"O\x1bK"};
+  const ScreenLayout screen = layOutScreen({window, box}, kStandardTerminal);
   ASSERT_TRUE(screen.fits);
   EXPECT_EQ("", layoutFault(screen, kStandardTerminal));
-  // Each text takes two lines of the 20 columns inside: measured in bytes, three would take
-  // three, and the CJK line in characters one.
-  EXPECT_EQ(8 + 4, screen.widgets[0].box.lines);
-}
-
-TEST(ScreenLayout, RowsAreAlignedAndWrappedByColumns) {
-  eWidgetView window = settingsWindow("< 録画を名前で並べ替える、昇順で、最初から最後まで >",
-                                      "Использовать EIT", "Помощь");
-  window.rows[8].text = "録画";
-  window.currentRow = 0;
-  const ScreenLayout screen = layOutScreen({window}, kStandardTerminal);
-  ASSERT_TRUE(screen.fits);
-  EXPECT_EQ("", layoutFault(screen, kStandardTerminal));
+  EXPECT_EQ("Title\\x07", screen.widgets.at(0).caption);
+  EXPECT_EQ(std::vector<std::string>{"Помощь\\x0A"}, screen.widgets.at(0).help);
   const std::vector<BoxLine>& body = screen.widgets.at(0).body;
   ASSERT_EQ(10u, body.size());
   // The sort value's 52 columns go on over two lines, both of row 0.
@@ -160,22 +151,14 @@ TEST(ScreenLayout, RowsAreAlignedAndWrappedByColumns) {
   EXPECT_EQ((std::pair{0, false}), (std::pair{body[0].row, body[0].continued}));
   EXPECT_EQ("まで >", body[1].text);
   EXPECT_EQ((std::pair{0, true}), (std::pair{body[1].row, body[1].continued}));
-  EXPECT_EQ("[x] Использовать EIT", body[3].text);
+  EXPECT_EQ("[x] Использовать\\x09EIT", body[3].text);
   // Centred in 46 columns: four columns wide, not six bytes.
   EXPECT_EQ("録画", body[9].text);
   EXPECT_EQ(21, body[9].column);
-}
-
-TEST(ScreenLayout, TextFromTheDiskIsEscapedBeforeItIsMeasured) {
-  eWidgetView window = settingsWindow("\x1b[2JA\tB", "Use EIT-Info", "line\nbreak");
-  window.caption = "Title\x07";
-  const WidgetLayout layout = layOutWidget(window);
-  EXPECT_EQ("\\x1B[2JA\\x09B", layout.body.at(0).text);
-  EXPECT_EQ(std::vector<std::string>{"line\\x0Abreak"}, layout.help);
-  EXPECT_EQ("Title\\x07", layout.caption);
-  eWidgetView box = kAboutBox;
-  box.buttons = {"O\x1bK"};
-  EXPECT_EQ("O\\x1BK", layOutWidget(box).buttons.at(0).label);
+  EXPECT_EQ("O\\x1BK", screen.widgets.at(1).buttons.at(0).label);
+  // Each of the box's texts takes two lines of the 20 columns inside: measured in bytes, three
+  // would take three, and the CJK line in characters one.
+  EXPECT_EQ(8 + 4, screen.widgets.at(1).box.lines);
 }
 
 }  // namespace

@@ -22,11 +22,10 @@ TEST(ListCursor, SkipsSeparatorsAndStopsAtBothEndsReportingOnlyMoves) {
   eListBox<eListBoxEntryMenu> list;
   // "-" a separator drawn as a line, " " one left blank, else a menu entry.
   for (const std::string name : {"-", "A", "-", " ", "B", "C", "-"}) {
-    if (name == "-" || name == " ") {
+    if (name == "-" || name == " ")
       new eListBoxEntryMenuSeparator(&list, nullptr, 0, name == "-");
-    } else {
+    else
       new eListBoxEntryMenu(&list, name.c_str());
-    }
   }
   std::vector<std::string> reported;
   list.selchanged.connect(
@@ -85,22 +84,26 @@ TEST(ListOwnership, TheListDeletesWhatItHoldsAndADeletedEntryLeavesIt) {
   EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), deaths);
 }
 
-struct NoKeys : eKeySource {
+// A display that draws nothing and has no keys.
+struct Blank : eScreen, eKeySource {
+  void shown(const eWidgetView&) override {}
+  void hidden(const eWidgetView&) override {}
+  void refresh(const eScreenFrame&) override {}
   std::optional<eRCKey> nextKey() override { return std::nullopt; }
 };
 
 TEST(ActiveDisplay, BringsBackThePreviousScreenAndKeysWhenItsScopeEndsByAnException) {
-  NoKeys outerKeys;
-  NoKeys innerKeys;
-  const eActiveDisplay outer(nullptr, &outerKeys);
+  Blank outer;
+  Blank inner;
+  const eActiveDisplay outerActive(outer);
   try {
-    const eActiveDisplay inner(nullptr, &innerKeys);
-    ASSERT_EQ(&innerKeys, eKeySource::getActive());
+    const eActiveDisplay innerActive(inner);
+    ASSERT_EQ(&inner, eKeySource::getActive());
     throw std::runtime_error("leaves the scope");
   } catch (const std::runtime_error&) {
   }
-  EXPECT_EQ(&outerKeys, eKeySource::getActive());
-  EXPECT_EQ(nullptr, eScreen::getActive());
+  EXPECT_EQ(&outer, eKeySource::getActive());
+  EXPECT_EQ(&outer, eScreen::getActive());
 }
 
 }  // namespace

@@ -29,10 +29,10 @@ class DemoDiskCopy : public testing::Test {
   void SetUp() override {
     fixtures::buildDemoDisk(installed_.root());
     for (const auto& item : fs::recursive_directory_iterator(installed_.root())) {
-      if (!item.is_symlink()) {
-        fs::permissions(item.path(), fs::perms::all & ~fs::perms::owner_write &
-                                         ~fs::perms::group_write & ~fs::perms::others_write);
-      }
+      if (item.is_symlink()) continue;
+      fs::permissions(item.path(),
+                      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                      fs::perm_options::remove);
     }
   }
 
@@ -42,16 +42,12 @@ class DemoDiskCopy : public testing::Test {
 
 TEST_F(DemoDiskCopy, AFailedCopyLeavesNoPartOfItBehind) {
   ASSERT_EQ(0, ::mkfifo((data_.root() / "pipe").c_str(), 0600));
-  const struct {
-    const char* name;
-    fs::path from;
-  } cases[] = {{"missing demo disk", installed_.root() / "none"},
-               {"demo disk holding a pipe", data_.root()}};
-  for (const auto& each : cases) {
+  // A demo disk that is missing, and one that holds a pipe.
+  for (const fs::path& from : {installed_.root() / "none", data_.root()}) {
     const fixtures::ReceiverRoot target = fixtures::ReceiverRoot::temporary();
     const fs::path place = target.root() / "quillon" / "demo-disk";
-    EXPECT_THROW(makeDemoDisk(each.from, place), std::system_error) << each.name;
-    EXPECT_TRUE(fs::is_empty(place.parent_path())) << each.name;
+    EXPECT_THROW(makeDemoDisk(from, place), std::system_error) << from;
+    EXPECT_TRUE(fs::is_empty(place.parent_path())) << from;
   }
 }
 
