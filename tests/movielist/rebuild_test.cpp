@@ -1,27 +1,93 @@
-// What the rebuild takes from the movie directory, what it dates each movie by; the six orders
-// of the list, their ties, and the order the list keeps for any other code; and the list file
-// over the host's limits, which is not written. That the file is written in the list's order is
-// FloorTest's, which compares it in every order with the floor's own, and the transcripts'; its
-// exact bytes are EndToEnd.TextFromTheDiskIsShownEscapedAndListedAsItIs's and the installed
-// program's (tests/package/check-installed-host); what the host reloads, the transcripts'.
-// Failures while writing it are injected in the reliability suite.
+// The rebuild: what it takes from the movie directory, the name it gives each movie (from the
+// event file's first short event descriptor when allowed and present, else from the file name)
+// and what it dates it by; the six orders of the list, their ties, and the order the list keeps
+// for any other code; and the list file over the host's limits, which is not written. That the
+// file is written in the list's order is FloorTest's, which compares it in every order with the
+// floor's own, and the transcripts'; its exact bytes are
+// EndToEnd.TextFromTheDiskIsShownEscapedAndListedAsItIs's and the installed program's
+// (tests/package/check-installed-host); what the host reloads, the transcripts'. Failures
+// while writing it are injected in the reliability suite.
 #include <gmock/gmock.h>
 
-#include <cstdio>
-
 #include "host/ezapmain.h"
+#include "movielist/display_name.h"
 #include "movielist/event_files.h"
 #include "movielist/list_writer.h"
 #include "movielist/recover.h"
 #include "tests/support/files.h"
+#include "tests/support/open_watch.h"
 #include "tests/support/receiver_fixture.h"
 
 namespace {
 
-using Names = std::vector<std::string>;
+using fixtures::Bytes;
+using fixtures::dvbText;
+using fixtures::EventBuilder;
 
-fixtures::Bytes titled(std::string_view title) {
-  return fixtures::EventBuilder().shortEvent("deu", fixtures::dvbText(title), {}).bytes();
+// An event file whose short event holds `name` and `text`.
+Bytes titled(std::string_view name, std::string_view text = "") {
+  return EventBuilder().shortEvent("deu", dvbText(name), dvbText(text)).bytes();
+}
+
+class DisplayNameTest : public ReceiverTest {
+ protected:
+  // The display name of "news.ts" with `event` as its event file.
+  eString nameWithEvent(const Bytes& event) {
+    root.file("news.eit", event);
+    return getFileName("/hdd/movie/news.ts", "news.ts");
+  }
+};
+
+TEST_F(DisplayNameTest, NamesFromTheFirstShortEventOrElseFromTheFile) {
+  const struct {
+    const char* what;
+    Bytes event;
+    const char* expected;
+  } cases[] = {
+      {"name and text", titled("Tatort", "Borowski"), "Tatort - Borowski"},
+      {"text equal to the name", titled("Tatort", "Tatort"), "Tatort"},
+      {"empty text", titled("Tatort", ""), "Tatort"},
+      {"empty name", titled("", "Borowski"), " - Borowski"},
+      {"both empty", titled("", ""), "news"},
+      {"smallest naming event, 20 bytes", titled("X", ""), "X"},
+      {"empty file", {}, "news"},
+      {"fixed part only", Bytes(12, 0), "news"},
+      {"13 bytes, no whole descriptor", {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0x4D}, "news"},
+      {"no short event", EventBuilder().extendedEvent("deu", dvbText("x")).bytes(), "news"},
+      {"several short events",
+       EventBuilder()
+           .extendedEvent("deu", dvbText("long text"))
+           .shortEvent("eng", dvbText("Crime scene"), {})
+           .shortEvent("deu", dvbText("Tatort"), {})
+           .bytes(),
+       "Crime scene"},
+      {"ends at byte 4096",
+       EventBuilder().padTo(4096 - 8).shortEvent("deu", dvbText("X"), {}).bytes(), "X"},
+      {"starts at byte 4096",
+       EventBuilder().padTo(4096).shortEvent("deu", dvbText("X"), {}).bytes(), "news"},
+      // Mends a fault: a title holding a line break broke the list file's line structure.
+      {"control bytes", titled("Line\nBreak", "Tab\tStop"), "Line Break - Tab Stop"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.expected, nameWithEvent(c.event)) << c.what;
+  std::filesystem::remove(root.movieDirectory() / "news.eit");
+  EXPECT_EQ("news", getFileName("/hdd/movie/news.ts", "news.ts")) << "no event file";
+}
+
+TEST_F(DisplayNameTest, TheSettingOffOpensNoEventFileAndAnyOtherValueAllowsIt) {
+  root.file("news.eit", titled("Tatort", ""));
+  const testsupport::OpenWatch watch(root.movieDirectory() / "news.eit");
+  ASSERT_EQ(0, eConfig::instance()->setKey(kEitInfoKey, 0));
+  EXPECT_EQ("news", getFileName("/hdd/movie/news.ts", "news.ts"));
+  EXPECT_EQ(0, watch.opens());
+  ASSERT_EQ(0, eConfig::instance()->setKey(kEitInfoKey, 7));
+  EXPECT_EQ("Tatort", getFileName("/hdd/movie/news.ts", "news.ts"));
+  EXPECT_EQ(1, watch.opens()) << "the watch sees an open";
+}
+
+// The host's configuration may name another table than 00 for text without a selector.
+TEST_F(DisplayNameTest, TheHostsDefaultTableReadsTitlesWithoutASelector) {
+  ASSERT_EQ(0, eConfig::instance()->setKey(kDefaultTableKey, 2));
+  EXPECT_EQ("\u010CUbersee", nameWithEvent(titled("\xC8Ubersee", "")));
 }
 
 constexpr std::string_view kOldList = "#NAME Aufgenommene Filme\nthe old list\n";
@@ -38,9 +104,8 @@ TEST_F(ScanTest, TakesExactlyTheRecordings) {
   // Mends a fault: "a.tsb.ts" looked for "a.eit" and was named "a".
   root.recording("a.tsb.ts", 100);
   root.file("a.eit", titled("Wrong"));
-  for (const char* name : {"SHOUT.TS", "Mixed.Ts", "news.ts.bak", "tsfile"}) {
+  for (const char* name : {"SHOUT.TS", "Mixed.Ts", "news.ts.bak", "tsfile"})
     root.file(name, "not a recording");
-  }
   root.file("TARGET.EIT", titled("Upper"));
   root.directory("folder.ts");
   root.directory("series");
@@ -69,9 +134,8 @@ TEST_F(ScanTest, ListsRecordingsLargerThan4GiBAndDatedAfter2038) {
   root.recording("large.ts", 1767225600);
   root.recording("later.ts", kAfter2038);
   root.recording("earlier.ts", kAfter2038 - 1);
-  const std::filesystem::path large = root.movieDirectory() / "large.ts";
-  std::filesystem::resize_file(large, std::uintmax_t{5} << 30);  // sparse: no disk used
-  ASSERT_EQ(std::uintmax_t{5} << 30, std::filesystem::file_size(large));
+  // Sparse: no disk used.
+  std::filesystem::resize_file(root.movieDirectory() / "large.ts", std::uintmax_t{5} << 30);
   ASSERT_EQ(1, rebuildRecordingsList(4));
   EXPECT_EQ((std::vector<std::string>{"later.ts", "earlier.ts", "large.ts"}), listedNames());
   EXPECT_EQ(kAfter2038, DirMovieFile[0].FileDate);
@@ -91,7 +155,6 @@ TEST_F(ScanTest, EachRebuildStartsFromAnEmptyList) {
   EXPECT_EQ(list, root.readRecordingsList());
   std::filesystem::remove_all(root.movieDirectory());
   EXPECT_EQ(0, rebuildRecordingsList(1));
-  EXPECT_TRUE(DirMovieFile.empty());
   EXPECT_EQ(1, reloads());
 }
 
@@ -100,18 +163,16 @@ TEST_F(SortTest, OrdersTheListInEachSortType) {
   root.recording("a.ts", 200, titled("Charlie"));
   root.recording("c.ts", 100, titled("Bravo"));
   root.recording("d.ts", 300, titled("alpha"));
-  root.recording("e.ts", 250,  // "é" in UTF-8 (selector 0x15): after every ASCII byte
-                 fixtures::EventBuilder()
-                     .shortEvent("fra", fixtures::dvbText({0x15}, "\xC3\xA9"), {})
-                     .bytes());
-  const Names expected[] = {{"a.ts", "b.ts", "c.ts", "d.ts", "e.ts"},
-                            {"e.ts", "d.ts", "c.ts", "b.ts", "a.ts"},
-                            // Equal dates come in ascending path order in both date orders.
-                            {"c.ts", "a.ts", "b.ts", "e.ts", "d.ts"},
-                            {"d.ts", "e.ts", "a.ts", "b.ts", "c.ts"},
-                            // Bytes as unsigned values, upper case before lower: not a locale.
-                            {"b.ts", "c.ts", "a.ts", "d.ts", "e.ts"},
-                            {"e.ts", "d.ts", "a.ts", "c.ts", "b.ts"}};
+  root.recording("e.ts", 250, titled("\x15\xC3\xA9"));  // "é" in UTF-8: after every ASCII byte
+  const std::vector<std::string> expected[] = {
+      {"a.ts", "b.ts", "c.ts", "d.ts", "e.ts"},
+      {"e.ts", "d.ts", "c.ts", "b.ts", "a.ts"},
+      // Equal dates come in ascending path order in both date orders.
+      {"c.ts", "a.ts", "b.ts", "e.ts", "d.ts"},
+      {"d.ts", "e.ts", "a.ts", "b.ts", "c.ts"},
+      // Bytes as unsigned values, upper case before lower: not a locale.
+      {"b.ts", "c.ts", "a.ts", "d.ts", "e.ts"},
+      {"e.ts", "d.ts", "a.ts", "c.ts", "b.ts"}};
   for (int sortType = 1; sortType <= 6; ++sortType) {
     ASSERT_EQ(1, rebuildRecordingsList(sortType));
     EXPECT_EQ(expected[sortType - 1], listedNames()) << "SortType " << sortType;
@@ -121,9 +182,7 @@ TEST_F(SortTest, OrdersTheListInEachSortType) {
 // Mends a fault: equal descriptions came out in an arbitrary order from one run to the next.
 TEST_F(SortTest, AnyOtherSortTypeAndEqualDescriptionsKeepListingOrder) {
   for (int i = 0; i < 64; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "m%02d.ts", (i * 37) % 64);
-    root.recording(name, i, titled("Same"));
+    root.recording("m" + std::to_string(10 + (i * 37) % 64) + ".ts", i, titled("Same"));
   }
   for (int sortType : {0, 5, 6, 7}) {
     ASSERT_EQ(1, rebuildRecordingsList(sortType));
@@ -135,17 +194,13 @@ TEST_F(SortTest, AnyOtherSortTypeAndEqualDescriptionsKeepListingOrder) {
 // successfully.", and the host then read no movies from it. A list the host would not read is
 // not written: the old one stays.
 TEST_F(ListFileTest, AListOverTheHostsLimitsIsNotWritten) {
-  const DIRFILES movie{"/hdd/movie/a.ts", "a.ts", "", 0};
-  writeRecordingsList(kRecordingsList, {movie});
-  const std::size_t entryBytes = root.readRecordingsList()->size();
   // One movie whose description fills the list to the byte limit, or one byte past it; one
   // movie too many.
-  const auto described = [&movie](std::size_t length) {
-    DIRFILES large = movie;
-    large.Description.assign(length, 'd');
-    return std::vector<DIRFILES>{large};
+  const auto described = [](std::size_t length) {
+    return std::vector{DIRFILES{"/hdd/movie/a.ts", "a.ts", eString(length, 'd'), 0}};
   };
-  const std::size_t room = eZapMain::kListFileLimit - entryBytes;
+  writeRecordingsList(kRecordingsList, described(0));
+  const std::size_t room = eZapMain::kListFileLimit - root.readRecordingsList()->size();
   const struct {
     const char* what;
     std::vector<DIRFILES> movies;
@@ -153,14 +208,14 @@ TEST_F(ListFileTest, AListOverTheHostsLimitsIsNotWritten) {
   } cases[] = {
       {"at the byte limit", described(room), true},
       {"one byte over", described(room + 1), false},
-      {"one movie too many", std::vector<DIRFILES>(eZapMain::kListEntryLimit + 1, movie), false},
+      {"one movie too many", std::vector(eZapMain::kListEntryLimit + 1, described(0)[0]), false},
   };
   for (const auto& each : cases) {
     SCOPED_TRACE(each.what);
     root.file("recordings.epl", kOldList);
     EXPECT_EQ(each.written ? 0 : -1, writeRecordingsList(kRecordingsList, each.movies));
-    const std::optional<std::string> list = root.readRecordingsList();
-    EXPECT_EQ(each.written ? eZapMain::kListFileLimit : kOldList.size(), list.value_or("").size());
+    EXPECT_EQ(each.written ? eZapMain::kListFileLimit : kOldList.size(),
+              root.readRecordingsList().value_or("").size());
     EXPECT_THAT(testsupport::names(root.movieDirectory(), "."), ::testing::IsEmpty());
   }
 }
@@ -171,22 +226,16 @@ TEST_F(ListFileTest, AListOverTheHostsLimitsIsNotWritten) {
 TEST(EventFileIndex, PassesEveryRecordingToTheOpenWhereNamesMayFoldCase) {
   const char* const listing[] = {"a.ts",  "A.EIT", "\xC3\xA4.ts", "\xC3\x84.EIT", "b.ts",
                                  "b.eit", "c.ts",  "c.eit.bak",   "d.tsb.ts",     "d.tsb.eit"};
-  const struct {
-    const char* recording;
-    bool keepingCase;
-  } cases[] = {{"a.ts", false},    {"\xC3\xA4.ts", false}, {"b.ts", true},     {"c.ts", false},
-               {"d.tsb.ts", true}, {"e.ts", false},        {"A.EIT.ts", false}};
   for (const bool namesMayFoldCase : {false, true}) {
     EventFileIndex index(namesMayFoldCase);
     for (const char* name : listing) index.add(name);
     index.complete();
-    for (const auto& [recording, keepingCase] : cases) {
-      const EventFileListing expected = namesMayFoldCase ? EventFileListing::Unknown
-                                        : keepingCase    ? EventFileListing::Listed
-                                                         : EventFileListing::Absent;
-      EXPECT_EQ(expected, index.listing(recording))
-          << recording << (namesMayFoldCase ? " where names may fold case" : "");
-    }
+    // One letter a recording: Absent, Listed or Unknown.
+    std::string listings;
+    for (const char* recording :
+         {"a.ts", "\xC3\xA4.ts", "b.ts", "c.ts", "d.tsb.ts", "e.ts", "A.EIT.ts"})
+      listings += "ALU"[static_cast<int>(index.listing(recording))];
+    EXPECT_EQ(namesMayFoldCase ? "UUUUUUU" : "AALALAA", listings);
   }
 }
 
