@@ -10,7 +10,9 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fixtures/event_builder.h"
@@ -40,33 +42,14 @@ void addMovies(fixtures::ReceiverRoot& root) {
   root.recording("Urlaub.ts", 1767520000);
 }
 
-// A key script of cases/, played on a fresh disk holding the three movies, in English, unless
-// its row in kOtherwise says otherwise; `after` names a script played first on the same disk.
-struct KeyScript {
-  std::string name;
-  bool movies = true;
-  std::vector<std::string> environment = {};
-  const char* after = nullptr;
-};
-
-const KeyScript kOtherwise[] = {
-    {"sort_order_read_back", true, {}, "sort_order_stored"},
-    {"failed_rebuild", false},
-    {"german", true, {"LANGUAGE=de"}},
-    {"german_failed_rebuild", false, {"LANGUAGE=de"}},
-};
-
 // Every key script in cases/, so that none added there goes unplayed.
-std::vector<KeyScript> keyScripts() {
-  std::vector<KeyScript> scripts;
+std::vector<std::string> keyScripts() {
+  std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(kCases)) {
-    if (entry.path().extension() == ".keys") scripts.push_back({entry.path().stem().string()});
+    if (entry.path().extension() == ".keys") names.push_back(entry.path().stem().string());
   }
-  std::ranges::sort(scripts, {}, &KeyScript::name);
-  for (KeyScript& script : scripts) {
-    for (const KeyScript& other : kOtherwise) script = other.name == script.name ? other : script;
-  }
-  return scripts;
+  std::ranges::sort(names);
+  return names;
 }
 
 // A run whose keys run out ends with status 3, any other with 0.
@@ -74,31 +57,32 @@ int expectedStatus(const HostRun& run) {
   return run.out.ends_with("end of keys\n") ? 3 : 0;
 }
 
-class KeyScripts : public ::testing::TestWithParam<KeyScript> {};
+class KeyScripts : public ::testing::TestWithParam<std::string> {};
 
-// The whole transcript must equal the .out file beside the script.
+// The whole transcript must equal the .out file beside the script. A script is played on a
+// fresh disk holding the three movies, in English; but a "german" one in German, a
+// "failed_rebuild" one on a disk without movies, and sort_order_read_back after
+// sort_order_stored on the same disk.
 TEST_P(KeyScripts, WriteTheirTranscripts) {
-  const KeyScript& script = GetParam();
+  const std::string& name = GetParam();
+  std::vector<std::string> environment;
+  if (name.starts_with("german")) environment.push_back("LANGUAGE=de");
   fixtures::ReceiverRoot root = fixtures::ReceiverRoot::temporary();
-  if (script.movies) addMovies(root);
-  if (script.after != nullptr) {
-    const HostRun before =
-        runKeys(root.root(), readFile(kCases + script.after + ".keys"), script.environment);
-    ASSERT_EQ(expectedStatus(before), before.status) << script.after << ": " << before.errors;
+  if (!name.ends_with("failed_rebuild")) addMovies(root);
+  if (name == "sort_order_read_back") {
+    const HostRun before = runKeys(root.root(), readFile(kCases + "sort_order_stored.keys"));
+    ASSERT_EQ(expectedStatus(before), before.status) << before.errors;
   }
-  const HostRun run =
-      runKeys(root.root(), readFile(kCases + script.name + ".keys"), script.environment);
+  const HostRun run = runKeys(root.root(), readFile(kCases + name + ".keys"), environment);
   const std::string transcript = e2e::replaced(run.out, root.root().string(), "ROOT");
-  const std::string out = kCases + script.name + ".out";
+  const std::string out = kCases + name + ".out";
   if (std::getenv("QUILLON_UPDATE_TRANSCRIPTS")) std::ofstream(out, std::ios::binary) << transcript;
-  EXPECT_EQ(readFile(out), transcript) << "transcript of " << script.name << "; " << run.errors;
+  EXPECT_EQ(readFile(out), transcript) << "transcript of " << name << "; " << run.errors;
   EXPECT_EQ(expectedStatus(run), run.status);
 }
 
 INSTANTIATE_TEST_SUITE_P(EndToEnd, KeyScripts, ::testing::ValuesIn(keyScripts()),
-                         [](const ::testing::TestParamInfo<KeyScript>& script) {
-                           return script.param.name;
-                         });
+                         [](const auto& script) { return script.param; });
 
 // Mends faults: a setting rewrote the receiver's settings file with the store's own KEY=INTEGER
 // lines alone, even for `down`, `up`, which changes nothing; a store that could not read its
@@ -112,15 +96,10 @@ TEST(EndToEnd, TheSettingsFileKeepsWhatTheStoreDoesNotOwnAndASettingNotStoredIsT
       "# the receiver's settings\r\n/elsewhere/name=Wohnzimmer\r\n/elsewhere/volume=-0x10\r\n";
   const std::string sortKey = "/enigma/plugins/quillon/filesort=";
   const std::string end = "# the end, without a line ending";
-  // Comment lines of `size` bytes in all.
-  const auto comments = [](std::size_t size) {
-    std::string text;
-    while (text.size() + 40 < size) text += std::string(39, '#') + "\n";
-    return text + std::string(size - text.size() - 1, '#') + "\n";
-  };
-  // Filling the file to the store's limit with the setting, and one byte over it.
-  const std::string atLimit = comments(limit - sortKey.size() - 2);
-  const std::string overLimit = comments(limit - sortKey.size() - 1);
+  // A comment line that fills the file to the store's limit with the setting, and one one byte
+  // longer.
+  const std::string atLimit = std::string(limit - sortKey.size() - 3, '#') + "\n";
+  const std::string overLimit = "#" + atLimit;
   const std::string tooLarge =
       "quillon-host: setting: CONFIG: is larger than the 1 MiB the store reads, and stays as it "
       "is\n";
@@ -177,20 +156,17 @@ TEST(EndToEnd, TheSettingsFileKeepsWhatTheStoreDoesNotOwnAndASettingNotStoredIsT
 // where one of C1 codes (which the event parser drops) gave the file name: a title that is
 // nothing but blanks once its controls are blanked or dropped gives the file name.
 TEST(EndToEnd, TextFromTheDiskIsShownEscapedAndListedAsItIs) {
-  const struct {
-    std::string character;
-    std::string shown;    // in the report
-    bool blankInTheList;  // in a description
-  } invisible[] = {
-      {"\u200E", "\\xE2\\x80\\x8E", false}, {"\u200F", "\\xE2\\x80\\x8F", false},
-      {"\u202A", "\\xE2\\x80\\xAA", false}, {"\u202E", "\\xE2\\x80\\xAE", false},
-      {"\u2066", "\\xE2\\x81\\xA6", false}, {"\u2069", "\\xE2\\x81\\xA9", false},
-      {"\u200B", "\\xE2\\x80\\x8B", false}, {"\u2060", "\\xE2\\x81\\xA0", false},
-      {"\uFEFF", "\\xEF\\xBB\\xBF", false}, {"\u2028", "\\xE2\\x80\\xA8", true},
-      {"\u2029", "\\xE2\\x80\\xA9", true},  {"\u200C", "\u200C", false},
-      {"\u200D", "\u200D", false},          {"\u001B", "\\x1B", true},
-      {"\u00AD", "\u00AD", false},          {"\u009B", "\\xC2\\x9B", false},
+  // Each character and how the report shows it; in a description ESC and the line and
+  // paragraph separators become blanks, and the others stay.
+  const std::pair<std::string, std::string> invisible[] = {
+      {"\u200E", "\\xE2\\x80\\x8E"}, {"\u200F", "\\xE2\\x80\\x8F"}, {"\u202A", "\\xE2\\x80\\xAA"},
+      {"\u202E", "\\xE2\\x80\\xAE"}, {"\u2066", "\\xE2\\x81\\xA6"}, {"\u2069", "\\xE2\\x81\\xA9"},
+      {"\u200B", "\\xE2\\x80\\x8B"}, {"\u2060", "\\xE2\\x81\\xA0"}, {"\uFEFF", "\\xEF\\xBB\\xBF"},
+      {"\u2028", "\\xE2\\x80\\xA8"}, {"\u2029", "\\xE2\\x80\\xA9"}, {"\u200C", "\u200C"},
+      {"\u200D", "\u200D"},          {"\u001B", "\\x1B"},           {"\u00AD", "\u00AD"},
+      {"\u009B", "\\xC2\\x9B"},
   };
+  const std::set<std::string> blankInTheList = {"\u2028", "\u2029", "\u001B"};
   const fixtures::Bytes blankTitles[] = {
       fixtures::dvbText("   "),      fixtures::dvbText({0x15}, "\x01\x1B\x1F"),
       fixtures::dvbText("\x7F "),    fixtures::dvbText("\x86\x87"),
@@ -203,7 +179,7 @@ TEST(EndToEnd, TextFromTheDiskIsShownEscapedAndListedAsItIs) {
   for (std::size_t index = 0; index < std::size(invisible); ++index) {
     // Named by its file name, or (every other one) by a title that says the same; ESC and CSI
     // (which the event parser drops from titles) are in file names.
-    const std::string text = std::to_string(index) + " a" + invisible[index].character + "b";
+    const std::string text = std::to_string(index) + " a" + invisible[index].first + "b";
     if (index % 2 == 1) root.recording(text + ".ts", 100);
     if (index % 2 == 0) root.recording(text + ".ts", 100, titled(fixtures::dvbText({0x15}, text)));
   }
@@ -214,18 +190,16 @@ TEST(EndToEnd, TextFromTheDiskIsShownEscapedAndListedAsItIs) {
   const std::string list = root.readRecordingsList().value_or("");
 
   for (std::size_t index = 0; index < std::size(invisible); ++index) {
-    const auto& [character, shown, blankInTheList] = invisible[index];
+    const auto& [character, shown] = invisible[index];
     SCOPED_TRACE(shown);
     const std::string path = "/hdd/movie/" + std::to_string(index) + " a" + character + "b.ts";
     const std::string described =
-        std::to_string(index) + " a" + (blankInTheList ? " " : character) + "b";
+        std::to_string(index) + " a" + (blankInTheList.contains(character) ? " " : character) + "b";
     EXPECT_NE(std::string::npos, list.find(path + "\n#DESCRIPTION: " + described + "\n"));
     EXPECT_NE(std::string::npos, list.find("\n" + path + "\n"));
     EXPECT_NE(std::string::npos, run.out.find(e2e::replaced("\n  " + path + ": " + described + "\n",
                                                             character, shown)));
-    if (shown != character) {
-      EXPECT_EQ(std::string::npos, run.out.find(character));
-    }
+    EXPECT_TRUE(shown == character || run.out.find(character) == std::string::npos);
   }
   for (std::size_t index = 0; index < std::size(blankTitles); ++index) {
     const std::string name = "blank " + std::to_string(index);
@@ -251,7 +225,6 @@ TEST(CommandLine, MistakesAreReportedWithTheirStatus) {
     std::string errors;
     int status = 2;
   } cases[] = {
-      {{"--colour"}, "unknown option '--colour'" + tryHelp},
       {{"stray"}, "unexpected argument 'stray'" + tryHelp},
       {{"--ro", dir, "--keys", "ok"}, "unknown option '--ro'" + tryHelp},
       {{"--help=yes"}, "unknown option '--help=yes'" + tryHelp},
@@ -307,9 +280,7 @@ TEST(CommandLine, MistakesAreReportedWithTheirStatus) {
     const std::string expected = each.errors.empty() ? "" : "quillon-host: " + each.errors;
     const bool whole = expected.empty() || expected.ends_with('\n');
     EXPECT_EQ(expected, whole ? run.errors : run.errors.substr(0, expected.size()));
-    if (each.status == 2) {
-      EXPECT_EQ("", run.out) << each.errors;
-    }
+    EXPECT_TRUE(each.status != 2 || run.out.empty()) << run.out;
   }
 }
 

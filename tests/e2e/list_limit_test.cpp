@@ -18,13 +18,9 @@
 
 namespace {
 
-// What the host may take for the largest list within its limits.
-constexpr std::size_t kMemoryLimit = std::size_t{256} << 20;
-
-// A wrapper that runs the program (or its emulator) under the memory limit, in the data segment.
-std::vector<std::string> underMemoryLimit() {
-  return {"sh", "-c", "ulimit -d " + std::to_string(kMemoryLimit >> 10) + " && exec \"$@\"", "sh"};
-}
+// Runs the program (or its emulator) with the data segment limited to what the host may take
+// for the largest list within its limits, 256 MiB.
+const ProgramStart kUnderMemoryLimit = {"", {"sh", "-c", "ulimit -d 262144 && exec \"$@\"", "sh"}};
 
 // Mends a fault: a list within the byte limit made of small entries (5.6 million of 12 bytes)
 // took 791 MB to load; under a smaller limit every start ended in bad_alloc, before the window
@@ -65,7 +61,7 @@ TEST(ListLimits, AListWithinBothIsReadAndOneOverEitherIsToldAndReadAsEmpty) {
         (read ? "quillon-host: the key script ended while message box \"About...\" was "
                 "waiting for a key\n"
               : "quillon-host: load: " + root.recordingsList().string() + ": " + each.told + "\n");
-    const HostRun run = e2e::runKeys(root.root(), keys, {}, {"", underMemoryLimit()});
+    const HostRun run = e2e::runKeys(root.root(), keys, {}, kUnderMemoryLimit);
     EXPECT_EQ(read ? 3 : 0, run.status);
     EXPECT_EQ(errors, run.errors);
     if (!read) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -30,23 +31,16 @@ std::string readBack(const Capture& file) {
   return (std::ostringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str();
 }
 
-// The emulator that runs the target's programs when the tests run under one (CTest sets it
-// for a cross build), split into words; empty when the program runs natively.
-std::vector<std::string> emulatorCommand() {
-  std::vector<std::string> words;
-  const char* emulator = std::getenv("QUILLON_TEST_EMULATOR");
-  std::istringstream stream(emulator != nullptr ? emulator : "");
-  for (std::string word; stream >> word;) words.push_back(word);
-  return words;
-}
-
 }  // namespace
 
 HostRun runProgram(const std::string& program, std::vector<std::string> arguments,
                    std::vector<std::string> environment, const ProgramStart& start) {
   arguments.insert(arguments.begin(), program);
-  const std::vector<std::string> emulator = emulatorCommand();
-  arguments.insert(arguments.begin(), emulator.begin(), emulator.end());
+  // The emulator that runs the target's programs when the tests run under one (CTest sets it
+  // for a cross build), split into words; none when the program runs natively.
+  const char* emulator = std::getenv("QUILLON_TEST_EMULATOR");
+  std::istringstream words(emulator != nullptr ? emulator : "");
+  arguments.insert(arguments.begin(), std::istream_iterator<std::string>(words), {});
   arguments.insert(arguments.begin(), start.wrapper.begin(), start.wrapper.end());
   const std::string& executable = arguments.front();
   Capture out(std::tmpfile(), &std::fclose), errors(std::tmpfile(), &std::fclose);
