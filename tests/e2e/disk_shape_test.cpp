@@ -3,7 +3,6 @@
 // where that shape keeps them, and nothing else made on the disk.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "fixtures/list_builder.h"
 #include "fixtures/receiver_builder.h"

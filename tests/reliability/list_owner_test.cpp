@@ -9,9 +9,7 @@
 #include <gmock/gmock.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
 
 #include "disk/file_failure.h"
 #include "movielist/recover.h"

@@ -100,8 +100,9 @@ TEST(HostPaths, APathThatCannotBeUsedIsExitTwoAndAUserWithoutAHomeIsTold) {
 
 // A hard disk's settings: quillon/config in XDG_CONFIG_HOME when that is an absolute path, else
 // in ~/.config after HOME, else after the password database's home; none without a home. An
-// absolute XDG_CONFIG_HOME, and a relative one passed over for HOME, are
-// DiskShapes.SettingsAreKeptWhereTheShapeKeepsThem's; no home at all, the run without one above.
+// absolute XDG_CONFIG_HOME is
+// DiskShapes.EachIsTakenAsTheReceiverMountsItAndGetsNothingButItsListAndSettings'; no home at all,
+// the run without one above.
 TEST(HostPaths, AHardDisksSettingsAreTheUsersOwn) {
   const struct {
     const char* configHome;
@@ -110,6 +111,7 @@ TEST(HostPaths, AHardDisksSettingsAreTheUsersOwn) {
     std::optional<fs::path> file;
   } cases[] = {
       {"", "/home/u", "/pw", "/home/u/.config/quillon/config"},
+      {"xdg", "/home/u", "/pw", "/home/u/.config/quillon/config"},
       {"", "", "/pw", "/pw/.config/quillon/config"},
       {nullptr, "home", "/pw", "/pw/.config/quillon/config"},
       {nullptr, nullptr, "", std::nullopt},
