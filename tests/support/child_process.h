@@ -1,5 +1,6 @@
-// Runs a piece of the product in a child process, so that what the parent cannot undo (a
-// seccomp filter) or would not survive (a hang) stays there; the child's exit code reports.
+// Runs a piece of the product in a child process, so that what the parent cannot undo (a setuid,
+// a working directory removed, a mount namespace) or would not survive (a hang) stays there; the
+// child's exit code reports.
 #pragma once
 
 #include <sys/wait.h>
