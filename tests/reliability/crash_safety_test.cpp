@@ -62,7 +62,7 @@ std::vector<SystemCall> recordSystemCalls(const std::vector<std::string>& comman
   std::vector<std::string> arguments{"-qq",          "-y", "-s",      "32", "-e",
                                      kChangingCalls, "-o", traceName, "--"};
   arguments.insert(arguments.end(), command.begin(), command.end());
-  runProgram(QUILLON_STRACE, arguments, {});
+  runProgram(QUILLON_STRACE, arguments, kTracedEnvironment);
 
   // "name(arguments) = result"; the lines that report signals and the end do not match.
   static const std::regex line(R"((\w+)\((.*)\) += (.*))");
@@ -87,7 +87,7 @@ int runInjected(const std::vector<std::string>& command, const SystemCall& call,
                                          std::to_string(call.ordinal) + (andLater ? "+" : ""),
                                      "--"};
   arguments.insert(arguments.end(), command.begin(), command.end());
-  return runProgram(QUILLON_STRACE, arguments, {}).status;
+  return runProgram(QUILLON_STRACE, arguments, kTracedEnvironment).status;
 }
 
 // The path a descriptor argument or result carries ("3</a/b>" gives "/a/b"); empty if none.

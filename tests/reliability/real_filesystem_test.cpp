@@ -241,7 +241,7 @@ TEST_F(RealFileSystem, AReplacedFileKeepsItsAccessListAndAttributes) {
   const HostRun run = runProgram(QUILLON_STRACE,
                                  {"-qq", "-o", "/dev/null", "--inject=fsetxattr:error=EOPNOTSUPP",
                                   "--", QUILLON_REBUILD_ONCE, image.mountPoint(), "list"},
-                                 {});
+                                 kTracedEnvironment);
   ASSERT_EQ(0, run.status) << run.errors;
   EXPECT_EQ("", attribute(root->recordingsList(), kAcl));
   EXPECT_EQ(fs::perms(0640), fs::status(root->recordingsList()).permissions());

@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "fixtures/receiver_builder.h"
 #include "tests/support/files.h"
@@ -19,6 +20,9 @@ inline constexpr char kOldList[] =
 inline constexpr char kSettingKey[] = "/enigma/plugins/quillon/filesort";
 inline constexpr char kOldConfig[] = "/enigma/plugins/quillon/filesort=2\n";
 inline constexpr int kRecordings = 1500;
+// The environment of a program run under strace. LeakSanitizer cannot work under ptrace: in the
+// sanitizer build a traced program would end with its error instead of its own status.
+inline const std::vector<std::string> kTracedEnvironment{"ASAN_OPTIONS=detect_leaks=0"};
 
 // `root` (a temporary one when none is given) with the old list, the old configuration file and
 // the recordings.
